@@ -1,0 +1,29 @@
+# vantor_add_gtest(<name> LABEL <label> SOURCES <files...> LIBRARIES <libs...> [QT])
+#
+# One GoogleTest program, its tests discovered into CTest under <label>.
+# QT: the program gets a QApplication (tests may use QtTest's input
+# simulation) and runs on the offscreen platform.
+include(GoogleTest)
+
+function(vantor_add_gtest name)
+  cmake_parse_arguments(ARG "QT" "LABEL;TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  if(ARG_QT)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/qt_gtest_main.cpp)
+    target_link_libraries(${name} PRIVATE GTest::gtest Qt6::Widgets Qt6::Test ${ARG_LIBRARIES})
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main ${ARG_LIBRARIES})
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    VANTOR_REAL_DICOM_DIR="${VANTOR_REAL_DICOM_DIR}"
+    VANTOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VANTOR_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 600)
+  endif()
+  set(env "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
+endfunction()

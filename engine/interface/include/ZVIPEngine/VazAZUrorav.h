@@ -1,0 +1,348 @@
+#pragma once
+
+// VazAZUrorav: the in-memory image-processing engine for one CT series.
+//
+// The host declares the volume (SetDataProfile / SetDICOMProfile), hands over
+// every slice (SetDicomImage...), lets the engine order them and then asks for
+// reformatted and projected images. Results live in the engine's 100 numbered
+// buffers (Create... methods, the address is written to the caller's pointer)
+// or in the caller's memory (Get... methods).
+//
+// Stored samples are the rescaled value minus the base offset, clamped to
+// 0..32767. Images crossing this interface are 16-bit samples, row after row.
+// Matrices are 16 floats, row after row, points are row vectors.
+//
+// Failures travel through the boolean results and ErrorNumber():
+// -1 invalid argument or no volume, -2 no memory, positive = byte count of a
+// volume allocation that failed. The engine never clears ErrorNumber itself.
+//
+// Not thread-safe: call an instance from one thread. The engine itself uses a
+// second thread for split renderings and a background thread for the lung
+// analysis (SpecialMethod with a negative argument).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zvipengine {
+class EngineState;
+}
+
+// Published member numbers, for automation hosts.
+enum class DispId : std::int32_t {
+    // properties
+    IsSigned = 1,
+    UseBitMask = 2,
+    ImageBackColor = 3,
+    ErrorNumber = 4,
+    Xspacing = 5,
+    Yspacing = 6,
+    Zspacing = 7,
+    Xdims = 8,
+    Ydims = 9,
+    Zdims = 10,
+    PtrData = 11,
+    Extracted = 12,
+    BitMaskFlag = 13,
+    SourceOrientationType = 14,
+    Xorigin = 15,
+    Yorigin = 16,
+    Zorigin = 17,
+    // methods
+    SetDicomImage = 18,
+    SetDataProfile = 19,
+    CreateImageOrthoMPR = 20,
+    GetImageOrthoMPR = 21,
+    ReleaseBuffer = 22,
+    GetImageMPRMatrix = 23,
+    GetImageOrthoMIP = 24,
+    CreateImageOrthoMIP = 25,
+    SpecialMethod = 26,
+    ChangeImageNum = 27,
+    CreateImageOrthoMinIP = 28,
+    GetImageOrthoMinIP = 29,
+    CreateDIBbitImage = 30,
+    CreateDIBImage = 31,
+    CreatePolygonIsoSurface = 32,
+    MathMatrix = 33,
+    GetMatrixRotate = 34,
+    GetMatrixDefault = 35,
+    GetMatrixDefaultSagittal = 36,
+    GetMatrixDefaultCoronal = 37,
+    GetMatrixTCoronalRotate = 38,
+    GetMatrixTSagittalRotate = 39,
+    GetMatrixTAxialRotate = 40,
+    CreateImageMIPMatrix = 41,
+    CreateImageMPRMatrix = 42,
+    CreateImageMinIPMatrix = 43,
+    CreateImageVolumeRenderMatrix = 44,
+    GetMatrixCoronalRotate = 45,
+    GetMatrixSagittalRotate = 46,
+    GetMatrixAxialRotate = 47,
+    CreateImageAVRMatrix = 48,
+    GetImageHalfSize = 49,
+    GetImageSmoothing = 50,
+    SourceSmoothing = 51,
+    GetImageMedian = 52,
+    SetDICOMProfile = 53,
+    GetMatrixOrientation = 54,
+    SetDebugOut = 55,
+    GetImageVolumeRenderMatrix = 56,
+    GetImageVolumeRenderMatrixPart = 57,
+    CreateImageBuffer = 58,
+    SetDicomImageBits = 59,
+    CreateImageSumMatrix = 60,
+    CreateImageOrthoSum = 61,
+    GetImageMIPMatrixAdd = 62,
+    GetImageMIPMatrix = 63,
+    GetImageMinIPMatrix = 64,
+    GetImageMinIPMatrixAdd = 65,
+    GetImageSumMatrixPart = 66,
+    ClearBitMaskImage = 67,
+    SetBitMaskRectangle = 68,
+    UndoBitMask = 69,
+    ClearBitMask = 70,
+    SetBitMaskCylinder = 71,
+    SetBitMaskFreePoints = 72,
+    GetByteImageBitMaskFreePoints = 73,
+    MathBitMaskMorphology = 74,
+    SortZ = 75,
+    CreateImageRGB = 76,
+    GetHistgramVolumeInt = 77,
+    GetImageVolumeRenderNMatrix = 78,
+    GetImageVolumeRenderNMatrixPart = 79,
+    CreateImageVolumeRenderNMatrix = 80,
+    GetVersion = 81,
+    LoadBufferFile = 82,
+    SaveBufferFile = 83,
+    GetValueMinMax = 84,
+    ChangeDataRange = 85,
+    GetImageNumber = 86,
+    GetImageSlicePosition = 87,
+    SortSlicePosition = 88,
+    SortImageNumber = 89,
+    SortInitialize = 90,
+    CheckData = 91,
+    GetImageVREndoscopeNMatrix = 92,
+    GetImageVREndoscopeNMatrixPart = 93,
+    CreateImageVREndoscopeNMatrix = 94,
+    CreateImageVRCNMatrix = 95,
+    GetImageVRCNMatrix = 96,
+    GetImageVRCNMatrixPart = 97,
+    GetDimsOfOrthoImage = 98,
+    SetDicomImageInfo = 99,
+    SetDicomImageInfoBits = 100,
+    LoadBufferFileColor = 101,
+    SaveBufferFileColor = 102,
+    SetZbuffer = 103,
+    GetPointVRtoVolume = 104,
+    GetPointVolumetoVR = 105,
+    GetImageRGB = 106,
+    GetImageMirrorLR = 107,
+    GetImageRotateRect = 108,
+    GetMatrixInvert = 109,
+    GetValueImagePosition = 110,
+    DelDicomImage = 111,
+    SetBitMaskSphere = 112,
+    SetBitMaskRegionGrowingPoint = 113,
+    SetBitMaskThreshold = 114,
+    SetBitMaskErosion = 115,
+    SetBitMaskDilation = 116,
+    GetImageThresholdBitMask = 117,
+    GetImageDoubleSize = 118,
+    PastImage = 119,
+    GetValueSourceData = 120,
+    GetNoduleProperty = 121,
+    SetMarkFlagRegionGrowingPoint = 122,
+    SetMarkFlagSphere = 123,
+    SetMarkFlagClear = 124,
+    ReMapZbuffer = 125,
+    GetROIImage = 126,
+    CreateBuffer = 127, // named CreateBufferByte in the type library
+    GetBuffer = 128,
+    GetImageMIPMatrixPart = 129,
+    AboutBox = -552,
+};
+
+// Published event numbers (a separate numbering from the members).
+enum class EventDispId : std::int32_t {
+    ThreadFinished = 1,
+};
+
+class VazAZUrorav {
+public:
+    VazAZUrorav();
+    ~VazAZUrorav();
+    VazAZUrorav(const VazAZUrorav&) = delete;
+    VazAZUrorav& operator=(const VazAZUrorav&) = delete;
+
+    // ---- properties ----
+    bool IsSigned() const;
+    void setIsSigned(bool value);
+    bool UseBitMask() const;
+    void setUseBitMask(bool value);
+    std::int32_t ImageBackColor() const;
+    void setImageBackColor(std::int32_t value);
+    std::int32_t ErrorNumber() const;
+    void setErrorNumber(std::int32_t value);
+    float Xspacing() const;
+    float Yspacing() const;
+    float Zspacing() const;
+    std::int32_t Xdims() const;
+    std::int32_t Ydims() const;
+    std::int32_t Zdims() const;
+    // First sample of the volume; nullptr without a volume. The address may
+    // change with SetDataProfile and ChangeImageNum.
+    std::int16_t* PtrData() const;
+    bool Extracted() const;
+    bool BitMaskFlag() const;
+    std::int32_t SourceOrientationType() const;
+    // Accepted and ignored: the code follows from SetDICOMProfile.
+    void setSourceOrientationType(std::int32_t value);
+    float Xorigin() const;
+    float Yorigin() const;
+    float Zorigin() const;
+
+    // ---- event ----
+    // Fired on the analysis thread when a background analysis has run.
+    // The host forwards it to its own user-interface thread.
+    void setThreadFinished(std::function<void()> callback);
+
+    // ---- volume declaration and slice hand-over ----
+    bool SetDataProfile(std::int32_t ImageWidth, std::int32_t ImageHeight, std::int32_t ImageNum,
+                        double SpacingPixelWidth, double SpacingPixelHeight, double SpacingSlice,
+                        double RSSlope, std::int16_t RSIntercept);
+    bool SetDICOMProfile(std::int32_t ImageWidth, std::int32_t ImageHeight, std::int32_t ImageNumSlice,
+                         double SpacingWidth, double SpacingHeight, double SpacingSlice,
+                         float ImageOrientationRowX, float ImageOrientationRowY, float ImageOrientationRowZ,
+                         float ImageOrientationColX, float ImageOrientationColY, float ImageOrientationColZ,
+                         double RSSlope, double RSIntercept);
+    // hImage: X x Y samples, signed when IsSigned() is true, else unsigned.
+    bool SetDicomImage(const std::int16_t* hImage, std::int32_t ImageNumber, double RSSlope,
+                       double RSIntercept, double ImagePosition);
+    // hImage: a bit stream of X x Y pixels of BitsAllocated bits each.
+    bool SetDicomImageBits(const std::uint8_t* hImage, std::int32_t BitsAllocated, std::int32_t ImageNumber,
+                           double RSSlope, double RSIntercept, double ImagePosition);
+    bool SetDicomImageInfo(const std::int16_t* hImage, std::int32_t AcqNumber, std::int32_t ImageNumber,
+                           double RSSlope, double RSIntercept, double ImagePositionX, double ImagePositionY,
+                           double ImagePositionZ);
+    bool SetDicomImageInfoBits(const std::uint8_t* hImage, std::int32_t BitsAllocated, std::int32_t AcqNumber,
+                               std::int32_t ImageNumber, double RSSlope, double RSIntercept,
+                               double ImagePositionX, double ImagePositionY, double ImagePositionZ);
+
+    // ---- numbered buffers (0..99) ----
+    bool CreateImageBuffer(std::int16_t** phImage, std::int32_t BufferID, std::int32_t BufferSize);
+    bool CreateBuffer(std::uint8_t** phBuffer, std::int32_t BufferID, std::int32_t BufferByte);
+    bool GetBuffer(std::uint8_t** phBuffer, std::int32_t BufferID, std::int32_t* pBufferByte);
+    bool ReleaseBuffer(std::int32_t BufferID);
+
+    // ---- slice queries and value range ----
+    std::int32_t GetImageNumber(std::int32_t PositionZ) const;
+    double GetImageSlicePosition(std::int32_t PositionZ) const;
+    double GetValueImagePosition(std::int32_t PositionZ, std::int32_t Axis) const;
+    std::int16_t GetValueSourceData(std::int32_t Px, std::int32_t Py, std::int32_t Pz) const;
+    bool GetValueMinMax(std::int16_t& MinValue, std::int16_t& MaxValue) const;
+    bool ChangeDataRange(std::int32_t MaxValue);
+    // HistgramData: NumOfSamplingPoints counters of the caller.
+    bool GetHistgramVolumeInt(std::int32_t NumOfSamplingPoints, std::int32_t* HistgramData,
+                              std::int16_t RangeMin, std::int16_t RangeMax, std::int32_t& MaxValue);
+
+    // ---- ordering and checks ----
+    bool SortInitialize();
+    bool SortImageNumber(std::int32_t SortMode);
+    bool SortSlicePosition(std::int32_t SortMode);
+    // DelList: NumOfDelList slice indices of the caller.
+    bool DelDicomImage(std::int32_t NumOfDelList, const std::int32_t* DelList);
+    bool SortZ();
+    std::int32_t CheckData(std::int32_t Mode) const;
+    bool ChangeImageNum(std::int32_t ImageNum);
+    // ImageDims: two values, width and height.
+    bool GetDimsOfOrthoImage(std::int32_t* ImageDims, std::int32_t Axis) const;
+
+    // ---- identity, debugging, analysis dispatch ----
+    // Writes at most len / 2 characters (and never past string.size()) of the
+    // version text, then sets len to the length of the text.
+    void GetVersion(std::string& string, std::int32_t& len) const;
+    void SetDebugOut(const std::string& DirName, const std::string& PatientID, const std::string& SeriesNo);
+    void SpecialMethod(std::int32_t RegionFlag);
+
+    // ---- matrices (16 floats each) ----
+    bool MathMatrix(const float* hMatrix_A, const float* hMatrix_B, float* hMatrix_AB) const;
+    bool GetMatrixInvert(float* hMatrixDest, const float* hMatrixSrc) const;
+    bool GetMatrixDefault(float* hMatrix) const;
+    bool GetMatrixDefaultSagittal(float* hMatrix) const;
+    bool GetMatrixDefaultCoronal(float* hMatrix) const;
+    bool GetMatrixRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
+                         float theta) const;
+    bool GetMatrixAxialRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
+                              float theta) const;
+    bool GetMatrixCoronalRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
+                                float theta) const;
+    bool GetMatrixSagittalRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
+                                 float theta) const;
+    bool GetMatrixTAxialRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
+                               float theta) const;
+    bool GetMatrixTCoronalRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
+                                 float theta) const;
+    bool GetMatrixTSagittalRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
+                                  float theta) const;
+    // Rotation (in voxel coordinates, about the volume centre) that turns the
+    // slice normal of the declared orientation onto the normal of the given one.
+    bool GetMatrixOrientation(float* hMatrix, float OrientationRowX, float OrientationRowY,
+                              float OrientationRowZ, float OrientationColX, float OrientationColY,
+                              float OrientationColZ, float CenterPositionX, float CenterPositionY,
+                              float CenterPositionZ) const;
+
+    // ---- orthogonal reformat and slab projections ----
+    // Axis 0 axial, 1 coronal, 2 sagittal, 13 / 14 coronal / sagittal with
+    // rows and columns exchanged (reformat only).
+    bool CreateImageOrthoMPR(std::int16_t** hImage, std::int32_t BufNum, std::int32_t Width, std::int32_t Height,
+                             std::int32_t Axis, std::int32_t Plane);
+    bool GetImageOrthoMPR(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, std::int32_t Axis,
+                          std::int32_t Plane);
+    bool CreateImageOrthoMIP(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                             std::int32_t Height, std::int32_t Axis, std::int32_t Plane, std::int32_t PlaneDepth);
+    bool GetImageOrthoMIP(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, std::int32_t Axis,
+                          std::int32_t Plane, std::int32_t PlaneDepth);
+    bool CreateImageOrthoMinIP(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                               std::int32_t Height, std::int32_t Axis, std::int32_t Plane, std::int32_t PlaneDepth);
+    bool GetImageOrthoMinIP(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, std::int32_t Axis,
+                            std::int32_t Plane, std::int32_t PlaneDepth);
+    bool CreateImageOrthoSum(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                             std::int32_t Height, std::int32_t Axis, std::int32_t Plane, std::int32_t PlaneDepth);
+
+    // ---- oblique reformat and slab projections (hMatrix: view mm -> voxel) ----
+    bool CreateImageMPRMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                              std::int32_t Height, float PixelSpacing, std::int32_t Plane, const float* hMatrix);
+    bool GetImageMPRMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, std::int32_t Plane,
+                           const float* hMatrix);
+    bool CreateImageMIPMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                              std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                              std::int32_t PlaneDepth, const float* hMatrix);
+    bool CreateImageMinIPMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                                std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                                std::int32_t PlaneDepth, const float* hMatrix);
+    bool CreateImageSumMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                              std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                              std::int32_t PlaneDepth, const float* hMatrix);
+    bool GetImageMIPMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, float PixelSpacing,
+                           std::int32_t Plane, std::int32_t PlaneDepth, const float* hMatrix);
+    bool GetImageMIPMatrixAdd(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, float PixelSpacing,
+                              std::int32_t Plane, std::int32_t PlaneDepth, const float* hMatrix);
+    bool GetImageMinIPMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, float PixelSpacing,
+                             std::int32_t Plane, std::int32_t PlaneDepth, const float* hMatrix);
+    bool GetImageMinIPMatrixAdd(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
+                                float PixelSpacing, std::int32_t Plane, std::int32_t PlaneDepth,
+                                const float* hMatrix);
+    // Strip Part of PartHeight rows, written at its place in the full image.
+    bool GetImageMIPMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::int16_t* hImage,
+                               std::int32_t Width, std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                               std::int32_t PlaneDepth, const float* hMatrix);
+    bool GetImageSumMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::int16_t* hImage,
+                               std::int32_t Width, std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                               std::int32_t PlaneDepth, const float* hMatrix);
+
+private:
+    std::unique_ptr<zvipengine::EngineState> state_;
+};

@@ -1,0 +1,5 @@
+#pragma once
+// Placeholder until the reader lands.
+class DicomFileReader
+{
+};

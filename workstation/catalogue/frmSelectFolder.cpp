@@ -1,0 +1,379 @@
+#include "catalogue/frmSelectFolder.h"
+
+#include "catalogue/CatalogueCacheReader.h"
+#include "catalogue/CatalogueCacheWriter.h"
+#include "catalogue/CatalogueScanner.h"
+#include "catalogue/SelectFolderMessages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace vantor {
+
+namespace {
+
+// Restores the arrow cursor however the walk ends.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+std::string localPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// The file's modification date and time as short date followed by the time.
+QString modificationText(const QString& path)
+{
+    const QDateTime modified = QFileInfo(path).lastModified();
+    const QLocale locale = QLocale::system();
+    return locale.toString(modified.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           modified.time().toString(QStringLiteral("HH:mm:ss"));
+}
+
+bool isPseudoFileSystem(const QStorageInfo& volume)
+{
+    static const QStringList skipped = {QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
+                                        QStringLiteral("/run"), QStringLiteral("/snap")};
+    const QString root = volume.rootPath();
+    for (const QString& prefix : skipped)
+        if (root == prefix || root.startsWith(prefix + QLatin1Char('/')))
+            return true;
+    return false;
+}
+
+} // namespace
+
+frmSelectFolder::frmSelectFolder(ZQDICOM& dicom, QWidget* parent)
+    : QDialog(parent), m_dicom(&dicom),
+      m_helpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help"))
+{
+    setObjectName(QStringLiteral("frmSelectFolder"));
+    setWindowTitle(QStringLiteral("Select Folder"));
+
+    auto* layout = new QVBoxLayout(this);
+    const char* const folderTree[] = {
+        "Please select a data folder. The folder position is assumed as follows,",
+        "<The folder>",
+        " + <Patient Folders>",
+        "  + <Study Folders>",
+        "   + <Series Folders>",
+        "    + <Slice Files>",
+    };
+    for (const char* text : folderTree) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setTextFormat(Qt::PlainText);
+        layout->addWidget(label);
+    }
+
+    Drive1 = new QComboBox(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    layout->addWidget(Drive1);
+
+    m_folders = new QFileSystemModel(this);
+    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_folders->setRootPath(QStringLiteral("/"));
+    Dir1 = new QTreeView(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setModel(m_folders);
+    for (int column = 1; column < m_folders->columnCount(); ++column)
+        Dir1->hideColumn(column);
+    Dir1->header()->hide();
+    Dir1->setMinimumSize(360, 260);
+    Dir1->installEventFilter(this);
+    layout->addWidget(Dir1, 1);
+    connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    m_folder = m_folders->filePath(current);
+            });
+
+    lblFileName = new QLabel(this);
+    lblFileName->setObjectName(QStringLiteral("lblFileName"));
+    lblFileName->setTextFormat(Qt::PlainText);
+    lblFileName->setMinimumWidth(360);
+    lblFileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    layout->addWidget(lblFileName);
+    lblFileCount = new QLabel(this);
+    lblFileCount->setObjectName(QStringLiteral("lblFileCount"));
+    layout->addWidget(lblFileCount);
+
+    auto* buttons = new QHBoxLayout;
+    btnOK = new QPushButton(QStringLiteral("&OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnHelp = new QPushButton(QStringLiteral("&Help"), this);
+    btnHelp->setObjectName(QStringLiteral("btnHelp"));
+    buttons->addStretch(1);
+    for (QPushButton* button : {btnOK, btnCancel, btnHelp}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    layout->addLayout(buttons);
+    connect(btnOK, &QPushButton::clicked, this, &frmSelectFolder::ok);
+    connect(btnCancel, &QPushButton::clicked, this, &frmSelectFolder::cancel);
+    connect(btnHelp, &QPushButton::clicked, this, &frmSelectFolder::help);
+
+    fillQuickEntries();
+    connect(Drive1, &QComboBox::activated, this, &frmSelectFolder::chooseQuickEntry);
+    setFolder(QDir::homePath());
+    Dir1->setFocus();
+}
+
+frmSelectFolder::~frmSelectFolder() = default;
+
+void frmSelectFolder::fillQuickEntries()
+{
+    QStringList entries = {QDir::homePath(), QStringLiteral("/")};
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady() || isPseudoFileSystem(volume))
+            continue;
+        if (!entries.contains(volume.rootPath()))
+            entries.append(volume.rootPath());
+    }
+    for (const QString& entry : entries)
+        Drive1->addItem(entry, entry);
+}
+
+void frmSelectFolder::chooseQuickEntry(int index)
+{
+    const QString path = Drive1->itemData(index).toString();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // A place that cannot be read leaves the tree where it was, without a message.
+    if (QFileInfo(path).isDir() && QDir(path).isReadable())
+        setFolder(path);
+    QApplication::restoreOverrideCursor();
+    Dir1->setFocus();
+}
+
+void frmSelectFolder::setInitialFolder(const QString& folder)
+{
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        setFolder(folder);
+}
+
+void frmSelectFolder::setFolder(const QString& folder)
+{
+    m_folder = folder;
+    const QModelIndex index = m_folders->index(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+    if (index.isValid()) {
+        Dir1->setCurrentIndex(index);
+        Dir1->expand(index);
+        Dir1->scrollTo(index);
+        m_folder = folder;  // as given: the tree may have spelled it differently
+    }
+}
+
+QString frmSelectFolder::shown(const std::string& text)
+{
+    QString result = QString::fromStdString(text);
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+QMessageBox::StandardButton frmSelectFolder::askYesNo(const QString& text)
+{
+    return QMessageBox::question(this, QStringLiteral("VANTORViewer"), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes);
+}
+
+void frmSelectFolder::showMessage(const QString& text)
+{
+    QMessageBox::warning(this, QStringLiteral("VANTORViewer"), text, QMessageBox::Ok);
+}
+
+bool frmSelectFolder::openHelpPage(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void frmSelectFolder::ok()
+{
+    if (m_walking)
+        return;
+    m_chosenFolder = m_folder;
+    m_success = false;
+    lblFileName->clear();
+    lblFileCount->clear();
+    const std::string folder = localPath(m_chosenFolder);
+
+    switch (tryCache(folder)) {
+    case CacheAnswer::Read:
+        finish();
+        return;
+    case CacheAnswer::Stay:
+        Dir1->setFocus();
+        return;
+    case CacheAnswer::Walk:
+        walk(folder);
+        return;
+    }
+}
+
+frmSelectFolder::CacheAnswer frmSelectFolder::tryCache(const std::string& folder)
+{
+    const std::string cachePath = Catalogue::cacheFilePath(folder);
+    const QString cacheFile = QFile::decodeName(QByteArray::fromStdString(cachePath));
+    if (!QFileInfo(cacheFile).isFile())
+        return CacheAnswer::Walk;
+    const std::string modified = modificationText(cacheFile).toStdString();
+    if (askYesNo(shown(SelectFolderMessages::cacheQuestion(modified))) != QMessageBox::Yes)
+        return CacheAnswer::Walk;
+
+    CatalogueCacheReader::Result cache = CatalogueCacheReader::read(cachePath);
+    for (const std::string& message : cache.messages)
+        showMessage(shown(message));
+    // Opening part of a folder would hide patients from the reader: a damaged cache
+    // file is replaced by a walk when the reader agrees.
+    if (!cache.read || !cache.complete || !cache.catalogue.hasNoEmptyLevel()) {
+        if (askYesNo(shown(SelectFolderMessages::damagedCacheQuestion())) == QMessageBox::Yes)
+            return CacheAnswer::Walk;
+        return CacheAnswer::Stay;
+    }
+    m_catalogue = std::move(cache.catalogue);
+    m_catalogue.TopFolder = folder;
+    m_readFromCache = true;
+    m_cacheWriteError.clear();
+    return CacheAnswer::Read;
+}
+
+void frmSelectFolder::walk(const std::string& folder)
+{
+    CatalogueScanner::Result result;
+    {
+        const BusyCursor busy;
+        setWalking(true);
+        result = CatalogueScanner::scan(folder, *m_dicom, [this](const std::string& path, std::size_t examined) {
+            lblFileName->setText(QString::fromStdString(path));
+            lblFileCount->setText(tr("%n file(s) read", nullptr, static_cast<int>(examined)));
+            // Keeps the window live: the label repaints and Cancel is heard.
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            return !m_cancelRequested;
+        });
+        setWalking(false);
+    }
+    lblFileCount->setText(tr("%n file(s) read", nullptr, static_cast<int>(result.filesExamined)));
+
+    switch (result.outcome) {
+    case CatalogueScanner::Outcome::Complete: {
+        m_catalogue = std::move(result.catalogue);
+        m_readFromCache = false;
+        const CatalogueCacheWriter::Result written =
+            CatalogueCacheWriter::write(m_catalogue, Catalogue::cacheFilePath(folder));
+        m_cacheWriteError = QString::fromStdString(written.error);
+        finish();
+        return;
+    }
+    case CatalogueScanner::Outcome::Failed:
+        showMessage(shown(SelectFolderMessages::wrongFolder(result.failureDetail)));
+        break;
+    case CatalogueScanner::Outcome::Cancelled:
+        lblFileName->setText(tr("Reading the folder was cancelled."));
+        break;
+    }
+    m_success = false;
+    Dir1->setFocus();
+}
+
+void frmSelectFolder::finish()
+{
+    m_success = true;
+    // After the cache was written or read: the cache keeps the names from the files.
+    m_displayNames.reset();
+    if (m_personalDisp == 0)
+        m_displayNames = DisplayNameTable::hidePatientNames(m_catalogue);
+    Dir1->setFocus();
+    accept();
+}
+
+void frmSelectFolder::setWalking(bool walking)
+{
+    m_walking = walking;
+    m_cancelRequested = false;
+    btnOK->setEnabled(!walking);
+    btnHelp->setEnabled(!walking);
+    Dir1->setEnabled(!walking);
+    Drive1->setEnabled(!walking);
+    if (walking)
+        btnCancel->setFocus();
+}
+
+void frmSelectFolder::cancel()
+{
+    if (m_walking) {
+        m_cancelRequested = true;
+        return;
+    }
+    m_success = false;
+    Dir1->setFocus();
+    QDialog::reject();
+}
+
+void frmSelectFolder::help()
+{
+    const QString page = QDir(m_helpFolder).filePath(helpPageName());
+    if (!QFileInfo::exists(page))
+        showMessage(tr("The help page %1 cannot be found.").arg(QDir::toNativeSeparators(page)));
+    else if (!openHelpPage(page))
+        showMessage(tr("The help page %1 cannot be opened.").arg(QDir::toNativeSeparators(page)));
+    Dir1->setFocus();
+}
+
+void frmSelectFolder::reject()
+{
+    cancel();
+}
+
+void frmSelectFolder::closeEvent(QCloseEvent* event)
+{
+    if (m_walking) {
+        // The walk is stopped first; the window stays until it has ended.
+        m_cancelRequested = true;
+        event->ignore();
+        return;
+    }
+    m_success = false;
+    QDialog::closeEvent(event);
+}
+
+bool frmSelectFolder::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Dir1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+            // Enter opens the highlighted folder instead of pressing a button.
+            const QModelIndex current = Dir1->currentIndex();
+            if (current.isValid()) {
+                m_folder = m_folders->filePath(current);
+                Dir1->expand(current);
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace vantor

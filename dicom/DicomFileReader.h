@@ -1,5 +1,62 @@
 #pragma once
-// Placeholder until the reader lands.
+
+#include "ElementStore.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Reads one DICOM file (a Part 10 file or a raw element stream, either byte
+// order) into its element store, in the form the control writes back: raw
+// implicit little-endian, group lengths recomputed for that encoding.
 class DicomFileReader
 {
+public:
+    enum FileKind : std::int32_t {
+        UnknownKind = -1,
+        Part10File = 17,
+        RawElementStream = 257,
+    };
+
+    // Replaces the store with the file's data set (empty when the file cannot
+    // be read). The whole file is read with one read into one buffer.
+    void load(const std::string& path);
+    // As load(), but ends before the pixel data (7FE0,0010) and reads only as
+    // much of the file as the header needs. True when the kind is known.
+    bool loadHeaderOnly(const std::string& path);
+    // As load(), from bytes in memory (copied); for tests and fuzzing.
+    void loadFromMemory(const std::uint8_t* data, std::size_t size);
+
+    // Empties the store and makes it the two-element placeholder data set.
+    void makeFreshDataSet();
+
+    // Stores n bytes as the value of a tag; an empty store first becomes a
+    // fresh data set. False when nothing was stored.
+    bool storeValue(std::uint16_t group, std::uint16_t element, const std::uint8_t* source, std::size_t available,
+                    std::uint32_t n);
+
+    std::int32_t fileKind() const { return fileKind_; }
+    std::uint32_t byteOrderFlag() const { return byteOrderFlag_; }
+    const std::string& path() const { return path_; }
+    ElementStore& store() { return store_; }
+    const ElementStore& store() const { return store_; }
+
+    // The kind a file's first bytes announce; sets byteOrderFlag for raw
+    // element streams. Needs at least 133 bytes to recognise a Part 10 file.
+    static std::int32_t detectKind(const std::uint8_t* data, std::size_t size, std::uint32_t& byteOrderFlag);
+
+private:
+    struct Cursor;
+
+    void parse(std::uint8_t* data, std::size_t size, bool wholeFile, bool headerOnly, bool& needMore);
+    void readPart10(Cursor& cursor, bool headerOnly);
+    void readRawStream(Cursor& cursor, bool headerOnly);
+    void skipUndefinedSequence(Cursor& cursor, bool swapping, int depth);
+    bool skipUndefinedItem(Cursor& cursor, bool swapping, int depth);
+    void rewriteNestedHeaders(ElementRecord& sequence);
+
+    std::uint32_t byteOrderFlag_ = 0;
+    std::int32_t fileKind_ = UnknownKind;
+    std::string path_;
+    ElementStore store_;
 };

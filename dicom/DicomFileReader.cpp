@@ -1,0 +1,647 @@
+#include "DicomFileReader.h"
+
+#include "ByteOrder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uint16_t kPixelGroup = 0x7FE0;
+constexpr std::uint16_t kPixelElement = 0x0010;
+constexpr std::uint16_t kItemGroup = 0xFFFE;
+constexpr std::uint16_t kItem = 0xE000;
+constexpr std::uint16_t kItemDelimitation = 0xE00D;
+constexpr std::uint16_t kSequenceDelimitation = 0xE0DD;
+constexpr std::uint32_t kUndefinedLength = 0xFFFFFFFFu;
+constexpr std::size_t kPart10DataStart = 132;
+// Deeper nesting than this is not found in real files; a file that claims it
+// is treated as ending there (keeps a crafted file from exhausting the stack).
+constexpr int kMaxNesting = 64;
+// First read of a header-only load; grows when a header is larger.
+constexpr std::size_t kHeaderChunk = 16 * 1024;
+
+const char kBigEndianExplicit[] = "1.2.840.10008.1.2.2";
+const char kDeflatedExplicit[] = "1.2.840.10008.1.2.1.99";
+const char kStandardSyntaxRoot[] = "1.2.840.10008.1.2";
+
+bool isUpperLetter(std::uint8_t c) { return c >= 'A' && c <= 'Z'; }
+
+bool isVr(const std::uint8_t* vr, char first, char second) { return vr[0] == first && vr[1] == second; }
+
+// Explicit VRs whose header carries 2 reserved bytes and a 4-byte length.
+bool isLongForm(const std::uint8_t* vr, std::uint16_t shortField)
+{
+    if (vr[0] == 'O' || isVr(vr, 'S', 'Q'))
+        return true;
+    if (vr[1] == 'N' && vr[0] != 'P' && shortField == 0)
+        return true;
+    // Text and 64-bit VRs added to the standard later use the long header too;
+    // read as short they would desynchronise the rest of the file.
+    if (shortField == 0 &&
+        (isVr(vr, 'U', 'T') || isVr(vr, 'U', 'C') || isVr(vr, 'U', 'R') || isVr(vr, 'U', 'V') || isVr(vr, 'S', 'V')))
+        return true;
+    return false;
+}
+
+// Byte unit to reverse when a short-form value comes from a big-endian data set.
+std::size_t shortFormSwapUnit(const std::uint8_t* vr)
+{
+    if (isVr(vr, 'F', 'D'))
+        return 8;
+    if (isVr(vr, 'F', 'L') || isVr(vr, 'S', 'L') || isVr(vr, 'U', 'L'))
+        return 4;
+    if (isVr(vr, 'S', 'S') || isVr(vr, 'U', 'S') || isVr(vr, 'A', 'T'))
+        return 2;
+    return 0;
+}
+
+// The same for long-form values: words are swapped, byte and text values not.
+std::size_t longFormSwapUnit(const std::uint8_t* vr)
+{
+    if (isVr(vr, 'O', 'W'))
+        return 2;
+    if (isVr(vr, 'O', 'F') || isVr(vr, 'O', 'L'))
+        return 4;
+    if (isVr(vr, 'O', 'D') || isVr(vr, 'O', 'V') || isVr(vr, 'S', 'V') || isVr(vr, 'U', 'V'))
+        return 8;
+    return 0;
+}
+
+std::string_view trimmedUid(const std::uint8_t* value, std::size_t length)
+{
+    std::string_view text(reinterpret_cast<const char*>(value), length);
+    while (!text.empty() && (text.back() == '\0' || text.back() == ' '))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Whether the data set after the meta group is big-endian. The transfer syntax
+// decides when it names a standard one; otherwise the first group number is
+// taken in the byte order that makes it the smaller number (a little-endian
+// data set that starts at group 0010 or later is not mistaken for big-endian).
+bool dataSetIsBigEndian(std::uint16_t firstGroupLittleEndian, std::string_view transferSyntax)
+{
+    if (transferSyntax == kBigEndianExplicit)
+        return true;
+    if (transferSyntax.substr(0, sizeof(kStandardSyntaxRoot) - 1) == kStandardSyntaxRoot)
+        return false;
+    return ByteOrder::swap16(firstGroupLittleEndian) < firstGroupLittleEndian;
+}
+
+std::size_t readAt(int fd, std::uint8_t* buffer, std::size_t size)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, buffer + done, size - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+    // Size of a regular file; false for anything else (directories, devices, pipes).
+    bool regularFileSize(std::size_t& size) const
+    {
+        struct stat status {};
+        if (fd_ < 0 || ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode))
+            return false;
+        size = static_cast<std::size_t>(status.st_size);
+        return true;
+    }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+// Position in the loaded bytes. When only a prefix of the file is in memory,
+// any look past it sets needMore so that the load is redone with more bytes.
+struct DicomFileReader::Cursor
+{
+    std::uint8_t* data;
+    std::size_t size;
+    std::size_t position;
+    bool wholeFile;
+    bool needMore;
+
+    std::size_t remaining() const { return size - position; }
+    bool has(std::size_t n)
+    {
+        if (remaining() >= n)
+            return true;
+        if (!wholeFile)
+            needMore = true;
+        return false;
+    }
+    // Takes up to n bytes of a value: what the file holds of it.
+    std::uint32_t take(std::uint32_t n)
+    {
+        if (remaining() >= n)
+            return n;
+        if (!wholeFile)
+            needMore = true;
+        return static_cast<std::uint32_t>(remaining());
+    }
+    std::uint8_t* here() { return data + position; }
+};
+
+std::int32_t DicomFileReader::detectKind(const std::uint8_t* data, std::size_t size, std::uint32_t& byteOrderFlag)
+{
+    auto rawStreamAt = [&](std::size_t offset) -> bool {
+        const std::uint16_t group = ByteOrder::load16(data + offset);
+        if (group == 0x0008) {
+            byteOrderFlag = 0;
+            return true;
+        }
+        if (group == 0x0800) {
+            byteOrderFlag = 1;
+            return true;
+        }
+        return false;
+    };
+    if (size < 8)
+        return UnknownKind;
+    if (rawStreamAt(0))
+        return RawElementStream;
+    if (size < 20)
+        return UnknownKind;
+    if (rawStreamAt(12))
+        return RawElementStream;
+    if (size < 133)
+        return UnknownKind;
+    if (std::memcmp(data + 128, "DICM", 4) == 0)
+        return Part10File;
+    return UnknownKind;
+}
+
+void DicomFileReader::load(const std::string& path)
+{
+    path_ = path;
+    store_.clear();
+    fileKind_ = UnknownKind;
+    byteOrderFlag_ = 0;
+
+    FileDescriptor file(path);
+    std::size_t size = 0;
+    if (!file.regularFileSize(size))
+        return;
+    std::uint8_t* buffer = store_.reserveFileBuffer(size);
+    if (buffer == nullptr)
+        return;
+    const std::size_t got = readAt(file.get(), buffer, size);
+    fileKind_ = detectKind(buffer, got, byteOrderFlag_);
+    if (fileKind_ == UnknownKind)
+        return;
+    bool needMore = false;
+    parse(buffer, got, true, false, needMore);
+}
+
+bool DicomFileReader::loadHeaderOnly(const std::string& path)
+{
+    path_ = path;
+    store_.clear();
+    fileKind_ = UnknownKind;
+    byteOrderFlag_ = 0;
+
+    FileDescriptor file(path);
+    std::size_t size = 0;
+    if (!file.regularFileSize(size))
+        return false;
+    std::size_t chunk = std::min(size, kHeaderChunk);
+    for (;;) {
+        store_.clear();
+        std::uint8_t* buffer = store_.reserveFileBuffer(chunk);
+        if (buffer == nullptr) {
+            fileKind_ = UnknownKind;
+            return false;
+        }
+        const std::size_t got = readAt(file.get(), buffer, chunk);
+        const bool wholeFile = got < chunk || chunk >= size;
+        fileKind_ = detectKind(buffer, got, byteOrderFlag_);
+        if (fileKind_ == UnknownKind)
+            return false;
+        bool needMore = false;
+        parse(buffer, got, wholeFile, true, needMore);
+        if (!needMore)
+            return true;
+        chunk = std::min(size, chunk * 8);
+    }
+}
+
+void DicomFileReader::loadFromMemory(const std::uint8_t* data, std::size_t size)
+{
+    path_.clear();
+    store_.clear();
+    fileKind_ = UnknownKind;
+    byteOrderFlag_ = 0;
+    std::uint8_t* buffer = store_.reserveFileBuffer(size);
+    if (buffer == nullptr)
+        return;
+    if (size > 0)
+        std::memcpy(buffer, data, size);
+    fileKind_ = detectKind(buffer, size, byteOrderFlag_);
+    if (fileKind_ == UnknownKind)
+        return;
+    bool needMore = false;
+    parse(buffer, size, true, false, needMore);
+}
+
+void DicomFileReader::parse(std::uint8_t* data, std::size_t size, bool wholeFile, bool headerOnly, bool& needMore)
+{
+    Cursor cursor{data, size, 0, wholeFile, false};
+    if (fileKind_ == Part10File)
+        readPart10(cursor, headerOnly);
+    else
+        readRawStream(cursor, headerOnly);
+    needMore = cursor.needMore;
+}
+
+void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
+{
+    std::vector<ElementRecord>& records = store_.records();
+    constexpr std::size_t kScratch = static_cast<std::size_t>(-1);
+    std::size_t accumulator = kScratch;
+    auto accumulate = [&](std::uint32_t amount) {
+        if (accumulator == kScratch)
+            return;
+        std::uint8_t* value = records[accumulator].value();
+        ByteOrder::store32(value, ByteOrder::load32(value) + amount);
+    };
+
+    cursor.position = kPart10DataStart;
+    std::uint16_t previousGroup = 0;
+    bool byteOrderDecided = false;
+    bool swapping = false;
+    std::string_view transferSyntax;
+
+    for (;;) {
+        if (!cursor.has(8)) {
+            if (!cursor.needMore)
+                store_.appendEndRecord();
+            return;
+        }
+        const std::uint8_t* header = cursor.here();
+        cursor.position += 8;
+        std::uint16_t group = ByteOrder::load16(header);
+        std::uint16_t element = ByteOrder::load16(header + 2);
+        std::uint16_t shortField = ByteOrder::load16(header + 6);
+        const std::uint8_t* vr = header + 4;
+
+        if (group != 0x0002) {
+            if (!byteOrderDecided) {
+                byteOrderDecided = true;
+                if (transferSyntax == kDeflatedExplicit) {
+                    // A deflated data set is not element data; keep the meta group only.
+                    store_.appendEndRecord();
+                    return;
+                }
+                swapping = dataSetIsBigEndian(group, transferSyntax);
+            }
+            if (swapping) {
+                group = ByteOrder::swap16(group);
+                element = ByteOrder::swap16(element);
+                shortField = ByteOrder::swap16(shortField);
+            }
+        }
+        if (headerOnly && group == kPixelGroup && element == kPixelElement) {
+            store_.appendEndRecord();
+            return;
+        }
+
+        if (group != previousGroup) {
+            if (element == 0x0000) {
+                accumulator = kScratch;
+            } else {
+                store_.appendGroupLength(group);
+                accumulator = records.size() - 1;
+            }
+            previousGroup = group;
+        }
+
+        records.emplace_back();
+        const std::size_t index = records.size() - 1;
+        {
+            ElementRecord& record = records[index];
+            record.group = group;
+            record.element = element;
+            record.valueRepresentation[0] = static_cast<char>(vr[0]);
+            record.valueRepresentation[1] = static_cast<char>(vr[1]);
+        }
+        auto keepValue = [&](std::uint32_t declared) -> std::uint32_t {
+            const std::uint32_t length = cursor.take(declared);
+            ElementRecord& record = records[index];
+            record.externalValue = cursor.here();
+            record.valueLength = length;
+            record.shortLength = static_cast<std::uint16_t>(length);
+            cursor.position += length;
+            return length;
+        };
+
+        if (isUpperLetter(vr[0]) && isUpperLetter(vr[1])) {
+            if (!isLongForm(vr, shortField)) {
+                const std::uint32_t length = keepValue(shortField);
+                if (cursor.needMore)
+                    return;
+                if (swapping)
+                    ByteOrder::swapUnits(records[index].externalValue, length, shortFormSwapUnit(vr));
+                accumulate(length + 8);
+            } else {
+                if (!cursor.has(4)) {
+                    if (cursor.needMore)
+                        return;
+                    cursor.position = cursor.size;
+                    continue;
+                }
+                std::uint32_t declared = ByteOrder::load32(cursor.here());
+                cursor.position += 4;
+                if (swapping)
+                    declared = ByteOrder::swap32(declared);
+                const bool sequence = isVr(vr, 'S', 'Q');
+                if (declared == kUndefinedLength) {
+                    if (!sequence)
+                        return; // encapsulated pixel data and the like: the read ends here
+                    skipUndefinedSequence(cursor, swapping, 0);
+                    if (cursor.needMore)
+                        return;
+                    continue;
+                }
+                const std::uint32_t length = keepValue(declared);
+                if (cursor.needMore)
+                    return;
+                if (swapping)
+                    ByteOrder::swapUnits(records[index].externalValue, length, longFormSwapUnit(vr));
+                accumulate(length + 8);
+                // Nested headers of a big-endian sequence stay as read: rewriting
+                // them would need every nested value swapped as well.
+                if (sequence && !swapping)
+                    rewriteNestedHeaders(records[index]);
+            }
+        } else {
+            std::uint32_t declared = ByteOrder::load32(header + 4);
+            if (swapping)
+                declared = ByteOrder::swap32(declared);
+            const bool pixelData = group == kPixelGroup && element == kPixelElement;
+            if (declared == kUndefinedLength) {
+                if (pixelData)
+                    return;
+                // An implicit sequence of undefined length: skipped like an explicit one.
+                skipUndefinedSequence(cursor, swapping, 0);
+                if (cursor.needMore)
+                    return;
+                continue;
+            }
+            const std::uint32_t length = keepValue(declared);
+            if (cursor.needMore)
+                return;
+            if (pixelData && swapping)
+                ByteOrder::swapUnits(records[index].externalValue, length, 2);
+            accumulate(length + 8);
+        }
+
+        ElementRecord& record = records[index];
+        if (group == 0x0002 && element == 0x0010)
+            transferSyntax = trimmedUid(record.externalValue, record.valueLength);
+        if (element == 0x0000 && accumulator == kScratch && record.hasValue() && record.shortLength == 4) {
+            accumulator = index;
+            ByteOrder::store32(record.value(), 0);
+        }
+    }
+}
+
+void DicomFileReader::readRawStream(Cursor& cursor, bool headerOnly)
+{
+    std::vector<ElementRecord>& records = store_.records();
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t synthesisedLength = kNone;
+    std::uint16_t previousGroup = 0;
+    const bool swapping = byteOrderFlag_ == 1;
+    cursor.position = 0;
+
+    for (;;) {
+        if (!cursor.has(4)) {
+            if (!cursor.needMore)
+                store_.appendEndRecord();
+            return;
+        }
+        std::uint16_t group = ByteOrder::load16(cursor.here());
+        std::uint16_t element = ByteOrder::load16(cursor.here() + 2);
+        cursor.position += 4;
+        std::uint32_t declared = 0;
+        if (cursor.has(4)) {
+            declared = ByteOrder::load32(cursor.here());
+            cursor.position += 4;
+        } else {
+            if (cursor.needMore)
+                return;
+            cursor.position = cursor.size;
+        }
+        if (swapping) {
+            group = ByteOrder::swap16(group);
+            element = ByteOrder::swap16(element);
+            declared = ByteOrder::swap32(declared);
+        }
+        if (headerOnly && group == kPixelGroup && element == kPixelElement) {
+            store_.appendEndRecord();
+            return;
+        }
+        if (group != previousGroup) {
+            synthesisedLength = kNone;
+            if (element != 0x0000) {
+                store_.appendGroupLength(group);
+                synthesisedLength = records.size() - 1;
+            }
+            previousGroup = group;
+        }
+        ElementRecord& record = records.emplace_back();
+        record.group = group;
+        record.element = element;
+        if (declared == kUndefinedLength) {
+            if (group == kPixelGroup && element == kPixelElement)
+                return;
+            skipUndefinedSequence(cursor, swapping, 0);
+            if (cursor.needMore)
+                return;
+            continue;
+        }
+        const std::uint32_t length = cursor.take(declared);
+        if (cursor.needMore)
+            return;
+        record.externalValue = cursor.here();
+        record.valueLength = length;
+        record.shortLength = static_cast<std::uint16_t>(length);
+        cursor.position += length;
+        // A synthesised group length holds the group's size as written, as the
+        // Part 10 reader computes it.
+        if (synthesisedLength != kNone) {
+            std::uint8_t* value = records[synthesisedLength].value();
+            ByteOrder::store32(value, ByteOrder::load32(value) + length + 8);
+        }
+    }
+}
+
+void DicomFileReader::skipUndefinedSequence(Cursor& cursor, bool swapping, int depth)
+{
+    if (depth > kMaxNesting) {
+        cursor.position = cursor.size;
+        return;
+    }
+    for (;;) {
+        if (!cursor.has(8)) {
+            cursor.position = cursor.size;
+            return;
+        }
+        const std::uint8_t* header = cursor.here();
+        cursor.position += 8;
+        std::uint16_t group = ByteOrder::load16(header);
+        std::uint16_t element = ByteOrder::load16(header + 2);
+        std::uint32_t length = ByteOrder::load32(header + 4);
+        if (swapping) {
+            group = ByteOrder::swap16(group);
+            element = ByteOrder::swap16(element);
+            length = ByteOrder::swap32(length);
+        }
+        if (group != kItemGroup || element == kSequenceDelimitation)
+            return;
+        if (length == kUndefinedLength) {
+            if (element == kItem && !skipUndefinedItem(cursor, swapping, depth + 1))
+                return;
+            continue;
+        }
+        if (cursor.remaining() < length) {
+            cursor.take(length);
+            cursor.position = cursor.size;
+            return;
+        }
+        cursor.position += length;
+    }
+}
+
+bool DicomFileReader::skipUndefinedItem(Cursor& cursor, bool swapping, int depth)
+{
+    if (depth > kMaxNesting) {
+        cursor.position = cursor.size;
+        return false;
+    }
+    for (;;) {
+        if (!cursor.has(8)) {
+            cursor.position = cursor.size;
+            return false;
+        }
+        const std::uint8_t* header = cursor.here();
+        std::uint16_t group = ByteOrder::load16(header);
+        std::uint16_t element = ByteOrder::load16(header + 2);
+        if (swapping) {
+            group = ByteOrder::swap16(group);
+            element = ByteOrder::swap16(element);
+        }
+        if (group == kItemGroup && (element == kItemDelimitation || element == kSequenceDelimitation)) {
+            cursor.position += 8;
+            return element == kItemDelimitation;
+        }
+        const std::uint8_t* vr = header + 4;
+        std::uint32_t length = 0;
+        if (isUpperLetter(vr[0]) && isUpperLetter(vr[1])) {
+            std::uint16_t shortField = ByteOrder::load16(header + 6);
+            if (swapping)
+                shortField = ByteOrder::swap16(shortField);
+            if (isLongForm(vr, shortField)) {
+                if (!cursor.has(12)) {
+                    cursor.position = cursor.size;
+                    return false;
+                }
+                length = ByteOrder::load32(header + 8);
+                if (swapping)
+                    length = ByteOrder::swap32(length);
+                cursor.position += 12;
+            } else {
+                length = shortField;
+                cursor.position += 8;
+            }
+        } else {
+            length = ByteOrder::load32(header + 4);
+            if (swapping)
+                length = ByteOrder::swap32(length);
+            cursor.position += 8;
+        }
+        if (length == kUndefinedLength) {
+            skipUndefinedSequence(cursor, swapping, depth + 1);
+            if (cursor.position >= cursor.size)
+                return false;
+            continue;
+        }
+        if (cursor.remaining() < length) {
+            cursor.take(length);
+            cursor.position = cursor.size;
+            return false;
+        }
+        cursor.position += length;
+    }
+}
+
+void DicomFileReader::rewriteNestedHeaders(ElementRecord& sequence)
+{
+    // Explicit short-form headers inside the items become implicit ones
+    // (4-byte length), the form in which the control writes. Every access is
+    // checked against the value's end, whatever the nested lengths claim.
+    std::uint8_t* value = sequence.value();
+    const std::uint64_t end = sequence.valueLength;
+    std::uint64_t offset = 8;
+    while (offset < end && offset + 8 <= end) {
+        std::uint8_t* header = value + offset;
+        header[4] = header[6];
+        header[5] = header[7];
+        header[6] = 0;
+        header[7] = 0;
+        offset += static_cast<std::uint64_t>(ByteOrder::load32(header + 4)) + 8;
+    }
+}
+
+void DicomFileReader::makeFreshDataSet()
+{
+    store_.clear();
+    byteOrderFlag_ = 0;
+    fileKind_ = RawElementStream;
+    static const std::uint8_t kPlaceholder[20] = {'O', 'r', 'i', 'g', 'i', 'n', 'a', 'l', 'F', 'o',
+                                                  'r', 'm', 'a', 't', 0,   0,   0,   0,   0,   0};
+    for (std::uint16_t element : {std::uint16_t{0x0005}, std::uint16_t{0x0008}}) {
+        ElementRecord& record = store_.records().emplace_back();
+        record.group = 0x0008;
+        record.element = element;
+        record.ownedValue.reset(new std::uint8_t[sizeof(kPlaceholder)]);
+        std::memcpy(record.ownedValue.get(), kPlaceholder, sizeof(kPlaceholder));
+        record.externalValue = record.ownedValue.get();
+        record.valueLength = sizeof(kPlaceholder);
+        record.shortLength = sizeof(kPlaceholder);
+    }
+}
+
+bool DicomFileReader::storeValue(std::uint16_t group, std::uint16_t element, const std::uint8_t* source,
+                                 std::size_t available, std::uint32_t n)
+{
+    if (!store_.hasElements())
+        makeFreshDataSet();
+    return store_.storeValue(group, element, source, available, n);
+}

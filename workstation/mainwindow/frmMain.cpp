@@ -1,0 +1,339 @@
+#include "mainwindow/frmMain.h"
+
+#include "mainwindow/ControlDesign.h"
+#include "startup/AboutBox.h"
+#include "startup/DesktopCheck.h"
+#include "startup/HelpPages.h"
+#include "startup/MainWindowCaption.h"
+#include "startup/MessageBoxes.h"
+#include "startup/ProgramSettings.h"
+#include "startup/SettingsKeys.h"
+#include "startup/WindowPlacement.h"
+#include "startup/WindowPresets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <ZVImgViewer/RazazUrirAdeder.h>
+#include <algorithm>
+
+namespace vantor {
+
+namespace {
+
+int pixels(int twips) { return twips / kTwipsPerPixel; }
+
+QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+} // namespace
+
+frmMain::frmMain(WorkstationState& state, ProfileFile settings, std::string componentVersions, QWidget* parent)
+    : QMainWindow(parent), state_(state), settings_(std::move(settings)),
+      componentVersions_(std::move(componentVersions))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    buildMenus();
+    buildControls();
+    placeDesignedControls();
+}
+
+frmMain::~frmMain() = default;
+
+QAction* frmMain::addEntry(QMenu* menu, const std::string& name, const char* caption)
+{
+    QAction* entry = menu->addAction(text(caption));
+    entry->setObjectName(QString::fromStdString(name));
+    menuEntries_[name] = entry;
+    return entry;
+}
+
+void frmMain::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(text("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    menuEntries_["mnuFile"] = file->menuAction();
+    QAction* folderOpen = addEntry(file, "mnuFolderOpen", "&Load Image Files");
+    folderOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    addEntry(file, "mnuLoadPList", "Load &Patient List")->setVisible(false);
+    QAction* dicomdir = addEntry(file, "mnuFileOpen", "Load &DICOMDIR");
+    dicomdir->setVisible(false);
+    dicomdir->setEnabled(false);
+    QAction* openResults = addEntry(file, "mnuFileOpenResults", "&Open Reading Results");
+    openResults->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    QAction* save = addEntry(file, "mnuFileSave", "&Save");
+    save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    QAction* saveAs = addEntry(file, "mnuFileSaveAs", "Save &As...");
+    for (QAction* hidden : {openResults, save, saveAs}) {
+        // Hidden and disabled from the start; their shortcuts do not act while hidden.
+        hidden->setVisible(false);
+        hidden->setEnabled(false);
+    }
+    file->addSeparator();
+    QAction* exit = addEntry(file, "mnuFileExit", "E&xit");
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu(text("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    menuEntries_["mnuView"] = view->menuAction();
+    view->menuAction()->setEnabled(false);
+    addEntry(view, "mnuViewTags", "&Tag Information");
+    addEntry(view, "mnuPatientList", "&Patient List")->setVisible(false);
+
+    QMenu* tools = menuBar()->addMenu(text("&Tool"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    menuEntries_["mnuTools"] = tools->menuAction();
+    tools->menuAction()->setEnabled(false);
+    addEntry(tools, "mnuToolsOptions", "&Option...");
+    tools->addSeparator();
+    addEntry(tools, "mnuFKeyReset", "&Reset WL/WW")->setEnabled(false);
+    for (int n = 1; n <= kPresetMenuEntries; ++n) {
+        const std::string caption = n < 10 ? "(&" + std::to_string(n) + ")" : "(" + std::to_string(n) + ")";
+        QAction* entry = addEntry(tools, arrayControlName("mnuFKey", n), caption.c_str());
+        entry->setVisible(false);
+        connect(entry, &QAction::triggered, this, [this, n] { applyPreset(n - 1); });
+    }
+
+    QMenu* help = menuBar()->addMenu(text("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    menuEntries_["mnuHelp"] = help->menuAction();
+    connect(addEntry(help, "mnuHelpContents", "&Contents"), &QAction::triggered, this,
+            [this] { openHelpPage(this, state_.AppDir, "index.html"); });
+    connect(addEntry(help, "mnuHelpSearchForHelpOn", "&Search Topics..."), &QAction::triggered, this,
+            [this] { openHelpPage(this, state_.AppDir, "topics.html"); });
+    help->addSeparator();
+    connect(addEntry(help, "mnuHelpAbout", "&About"), &QAction::triggered, this, &frmMain::showAbout);
+
+    // The image pop-up menu never appears in the menu bar.
+    mnuPopup_ = new QMenu(this);
+    mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
+    menuEntries_["mnuPopup"] = mnuPopup_->menuAction();
+    addEntry(mnuPopup_, "mnuResetWLWW", "Reset WL/WW");
+    mnuPopup_->addSeparator();
+    for (int n = 0; n < kPresetMenuEntries; ++n) {
+        QAction* entry = addEntry(mnuPopup_, arrayControlName("mnuWLWW", n), "");
+        entry->setVisible(false);
+        connect(entry, &QAction::triggered, this, [this, n] { applyPreset(n); });
+    }
+    mnuPopup_->addSeparator();
+    connect(addEntry(mnuPopup_, "mnuCancel", "Cancel"), &QAction::triggered, mnuPopup_, &QMenu::close);
+}
+
+template <typename Widget> Widget* frmMain::place(const std::string& name, Widget* widget)
+{
+    widget->setObjectName(QString::fromStdString(name));
+    controls_[name] = widget;
+    return widget;
+}
+
+void frmMain::buildControls()
+{
+    canvas_ = new QWidget(this);
+    canvas_->setObjectName(QStringLiteral("frmMainCanvas"));
+    setCentralWidget(canvas_);
+
+    const char* patientButtons[] = {"Next Patient", "Previous Patient", "Select Patient"};
+    for (int i = 0; i < 3; ++i) {
+        auto* button = place(arrayControlName("btnMovePatient", i), new QPushButton(text(patientButtons[i]), canvas_));
+        button->setEnabled(false);
+    }
+    auto* studies = place("comboStudyList", new QComboBox(canvas_));
+    studies->setPlaceholderText(QStringLiteral("Select Study"));
+    studies->setToolTip(QStringLiteral("Select Study"));
+
+    auto makeOptions = [this](const std::string& frameName, const std::string& optionName,
+                              std::initializer_list<const char*> captions) {
+        auto* frame = place(frameName, new QFrame(canvas_));
+        frame->setFrameShape(QFrame::StyledPanel);
+        auto* row = new QHBoxLayout(frame);
+        row->setContentsMargins(4, 0, 4, 0);
+        int index = 0;
+        for (const char* caption : captions) {
+            auto* option = new QRadioButton(text(caption), frame);
+            option->setObjectName(QString::fromStdString(arrayControlName(optionName, index)));
+            controls_[arrayControlName(optionName, index)] = option;
+            row->addWidget(option);
+            ++index;
+        }
+    };
+    makeOptions("FrameSort", "OptSort", {"None", "ImageNumber", "ImagePosition"});
+    makeOptions("FrameMM", "OptMeasureMode", {"Line", "ROI"});
+    makeOptions("FrameROI", "OptMeasure", {"Rect", "Center"});
+    place("CheckInterpolation", new QCheckBox(QStringLiteral("Interpolation"), canvas_));
+    auto* imageNumber = place("TxtImageNum(0)", new QLineEdit(canvas_));
+    imageNumber->setReadOnly(true);
+    imageNumber->setAlignment(Qt::AlignCenter);
+    auto* report = place("btnReport", new QPushButton(QStringLiteral("Output Excel Report"), canvas_));
+    report->setEnabled(false);
+
+    for (int i = 0; i < 20; ++i) {
+        auto* frame = place(arrayControlName("Picture1", i), new QFrame(canvas_));
+        frame->setStyleSheet(QStringLiteral("QFrame { background: rgb(128, 128, 128); }"));
+        auto* icon = new RazazUrirAdeder(frame);
+        icon->setObjectName(QString::fromStdString(arrayControlName("IconList", i)));
+        controls_[arrayControlName("IconList", i)] = icon;
+        auto* inset = new QHBoxLayout(frame);
+        inset->setContentsMargins(2, 2, 2, 2);
+        inset->addWidget(icon);
+        IconList_[static_cast<std::size_t>(i)] = icon;
+        frame->setVisible(false);
+    }
+
+    auto* imageBackground = place("ImageBG", new QLabel(canvas_));
+    imageBackground->setStyleSheet(QStringLiteral("background: black;"));
+    RIZOduVed1_ = place("RIZOduVed1(0)", new RazazUrirAdeder(canvas_));
+    auto* sampleBackground = place("SampleBG", new QLabel(QStringLiteral("There are no reference samples."), canvas_));
+    sampleBackground->setAlignment(Qt::AlignCenter);
+    sampleBackground->setStyleSheet(QStringLiteral("background: black; color: white;"));
+    RazazUrirAdeder1_ = place("RazazUrirAdeder1", new RazazUrirAdeder(canvas_));
+    RazazUrirAdeder1_->setVisible(false);
+
+    const char* windowLabels[] = {"WL :", "WW :"};
+    for (int i = 0; i < 2; ++i) {
+        auto* label = place(arrayControlName("LblWindowParam", i), new QLineEdit(text(windowLabels[i]), canvas_));
+        label->setReadOnly(true);
+        label->setFocusPolicy(Qt::NoFocus);
+        auto* box = place(arrayControlName("TxtWindowParam", i), new QLineEdit(canvas_));
+        box->setAlignment(Qt::AlignRight);
+    }
+
+    auto* sketch2 = place("btnSketch2", new QPushButton(QStringLiteral("Show Sketch"), canvas_));
+    auto* sketch = place("btnSketch", new QPushButton(QStringLiteral("Show Sketch"), canvas_));
+    sketch->setEnabled(false);
+    sketch2->setEnabled(false);
+
+    RIZOduVed2_ = place("RIZOduVed2", new RazazUrirAdeder(canvas_));
+    place("VScroll1", new QScrollBar(Qt::Vertical, canvas_));
+    place("lblSampName", new QLabel(canvas_));
+    place("List2", new QListWidget(canvas_));
+    place("List1", new QListWidget(canvas_))->setVisible(false);
+
+    // Case image above its background; the sample viewer above the "no samples" text.
+    imageBackground->lower();
+    sampleBackground->lower();
+}
+
+void frmMain::placeDesignedControls()
+{
+    for (const auto& design : mainWindowDesign()) {
+        auto found = controls_.find(design.name);
+        if (found == controls_.end())
+            continue;
+        found->second->setGeometry(pixels(design.left), pixels(design.top), pixels(design.width),
+                                   pixels(design.height));
+    }
+}
+
+QAction* frmMain::menuEntry(const std::string& name) const
+{
+    auto found = menuEntries_.find(name);
+    return found == menuEntries_.end() ? nullptr : found->second;
+}
+
+QWidget* frmMain::control(const std::string& name) const
+{
+    auto found = controls_.find(name);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+bool frmMain::load()
+{
+    state_.ResultFileName.clear();
+
+    const WindowPlacement placement = WindowPlacement::load();
+    move(pixels(placement.left), pixels(placement.top));
+    resize(std::max(1, pixels(placement.width)), std::max(1, pixels(placement.height)));
+
+    state_.ReadingDate = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")).toStdString();
+    refreshCaption();
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect workArea = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int desktopWidth = (workArea.right() + 1) * kTwipsPerPixel;
+    const int desktopHeight = (workArea.bottom() + 1) * kTwipsPerPixel;
+    state_.DesktopWidth = static_cast<std::int16_t>(std::min(desktopWidth, 32767));
+    state_.DesktopHeight = static_cast<std::int16_t>(std::min(desktopHeight, 32767));
+    if (desktopIsTooSmall(desktopWidth, desktopHeight) &&
+        showMessage(this, QMessageBox::Question, kProgramTitle, desktopQuestion(desktopWidth, desktopHeight),
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return false;
+    state_.MaxLayoutWidth = std::min<std::int16_t>(state_.DesktopWidth, 9600);
+    state_.MaxLayoutHeight = std::min<std::int16_t>(state_.DesktopHeight, 7000);
+
+    state_.CurPatient = -1;
+    state_.CategoryNames = {"RO", "IR", "GGO", "HC", "EM", "LO", "", "Symbols", "Pleura", "Normal", ""};
+
+    initialFolder_ = lastOpenedFolder(settings_);
+    loadProgramSettings(settings_, state_);
+    menuEntry("mnuPatientList")->setVisible(state_.PersonalDisp == 0);
+    loadPresetMenus();
+
+    show();
+    if (auto* lineMode = qobject_cast<QRadioButton*>(control("OptMeasureMode(0)")))
+        lineMode->setChecked(true);
+    raise();
+    activateWindow();
+    return true;
+}
+
+void frmMain::loadPresetMenus()
+{
+    for (const auto& entry : loadWindowPresets(settings_, state_)) {
+        QAction* popup = menuEntry(arrayControlName("mnuWLWW", entry.index));
+        popup->setText(QString::fromStdString(entry.popupCaption));
+        popup->setVisible(true);
+        QAction* tools = menuEntry(arrayControlName("mnuFKey", entry.index + 1));
+        tools->setText(QString::fromStdString(entry.toolsCaption));
+        tools->setVisible(true);
+    }
+}
+
+void frmMain::refreshCaption() { setWindowTitle(QString::fromStdString(mainWindowCaption(state_))); }
+
+void frmMain::applyPreset(int index)
+{
+    if (index < 0 || index >= state_.PresetCount)
+        return;
+    const WLWWPreset& preset = state_.WLWWPresets[static_cast<std::size_t>(index)];
+    state_.DefaultWL = preset.WL;
+    state_.DefaultWW = preset.WW;
+}
+
+void frmMain::showAbout()
+{
+    AboutBox about(componentVersions_, this);
+    about.exec();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (saveReadingAtExit)
+        saveReadingAtExit();
+    if (!saveProgramSettingsAtExit(settings_, state_))
+        showMessage(this, QMessageBox::Warning, kProgramTitle,
+                    "The settings could not be written to " + settings_.path() + ".");
+    if (!isMinimized()) {
+        const QRect frame = frameGeometry();
+        WindowPlacement placement;
+        placement.left = frame.left() * kTwipsPerPixel;
+        placement.top = frame.top() * kTwipsPerPixel;
+        placement.width = frame.width() * kTwipsPerPixel;
+        placement.height = frame.height() * kTwipsPerPixel;
+        placement.save();
+    }
+    event->accept();
+}
+
+} // namespace vantor

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+class QWidget;
+
+namespace vantor {
+
+// The help pages are HTML files in AppDir + "help/"; "index.html" is the
+// table of contents, "topics.html" the index, "<topic>.html" a numbered topic.
+std::string helpPagePath(const std::string& appDir, const std::string& page);
+
+// Opens the page in the desktop browser; when the program has no help pages
+// the reader gets the information message instead. False when not opened.
+bool openHelpPage(QWidget* parent, const std::string& appDir, const std::string& page);
+
+} // namespace vantor

@@ -290,13 +290,23 @@ bool frmMain::load()
 
 void frmMain::loadPresetMenus()
 {
-    for (const auto& entry : loadWindowPresets(settings_, state_)) {
-        QAction* popup = menuEntry(arrayControlName("mnuWLWW", entry.index));
-        popup->setText(QString::fromStdString(entry.popupCaption));
-        popup->setVisible(true);
-        QAction* tools = menuEntry(arrayControlName("mnuFKey", entry.index + 1));
-        tools->setText(QString::fromStdString(entry.toolsCaption));
-        tools->setVisible(true);
+    loadWindowPresets(settings_, state_);
+    showPresetMenus();
+}
+
+void frmMain::showPresetMenus()
+{
+    for (int n = 0; n < kPresetMenuEntries; ++n) {
+        QAction* popup = menuEntry(arrayControlName("mnuWLWW", n));
+        QAction* tools = menuEntry(arrayControlName("mnuFKey", n + 1));
+        const bool loaded = n < state_.PresetCount && !state_.WLWWPresets[static_cast<std::size_t>(n)].Name.empty();
+        popup->setVisible(loaded);
+        tools->setVisible(loaded);
+        if (!loaded)
+            continue;
+        const WLWWPreset& preset = state_.WLWWPresets[static_cast<std::size_t>(n)];
+        popup->setText(QString::fromStdString(presetPopupCaption(preset)));
+        tools->setText(QString::fromStdString(presetToolsCaption(n, preset)));
     }
 }
 

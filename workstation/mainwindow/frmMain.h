@@ -52,6 +52,8 @@ public:
     std::function<void()> saveReadingAtExit;
 
     void refreshCaption();
+    // Shows the pop-up and Tools entries of the presets now in the state.
+    void showPresetMenus();
     void applyPreset(int index);
     void showAbout();
 

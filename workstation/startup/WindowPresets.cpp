@@ -40,6 +40,7 @@ std::string presetToolsCaption(int index, const WLWWPreset& preset)
 std::vector<PresetMenuEntry> loadWindowPresets(const ProfileFile& settings, WorkstationState& state)
 {
     std::vector<PresetMenuEntry> entries;
+    state.WLWWPresets = {};
     state.PresetCount = settings.readInteger(kPresetSection, "WWWL_CNT", 0);
     const int slots = static_cast<int>(state.WLWWPresets.size());
     if (state.PresetCount > slots)

@@ -25,6 +25,8 @@ struct SeriesOptions {
   double pixelSpacing = 0.0;
   double sliceSpacing = 0.0;
   double sliceThickness = 0.0;
+  // z (mm) of the middle of the scan; the chest's lungs span about -130..+118.
+  double centreZ = 0.0;
 
   int bitsAllocated = 16;          // 16: signed CT numbers; 8: lung-windowed bytes
   double rescaleIntercept = -1024; // 16-bit only; stored = HU - intercept

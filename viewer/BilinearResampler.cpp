@@ -104,7 +104,10 @@ void BilinearResampler::resampleRowOf(const Sample* source, std::int32_t y, Scra
         const float w11 = 1.0f - w00 - w10 - w01;
         // A zero weight adds exactly zero, the same as skipping its sample.
         const float sum = w00 * upperLeft[j] + w10 * upperRight[j] + w01 * lowerLeft[j] + w11 * lowerRight[j] + 0.01f;
-        values[j] = static_cast<std::int32_t>(sum);
+        // Rounded down: for samples of 0 and above the same as truncation,
+        // and a negative sample mixed with itself stays that sample.
+        const auto truncated = static_cast<std::int32_t>(sum);
+        values[j] = truncated - (static_cast<float>(truncated) > sum ? 1 : 0);
     }
 }
 

@@ -7,8 +7,9 @@
 // column j * (Ws - 1) / (Wt - 1): integer part i, fraction fx (rows likewise).
 // The weights (1 - fx)(1 - fy), fx(1 - fy), (1 - fx)fy are single precision and
 // the fourth is 1 minus the other three; the weighted sum plus 0.01 is
-// truncated toward zero. In the last column (row) the right (lower) neighbour
-// is the same column (row).
+// rounded down (for samples of 0 and above: truncated). 16-bit samples are
+// signed, so that a mix of negative and positive samples lies between them. In
+// the last column (row) the right (lower) neighbour is the same column (row).
 //
 // The column and row tables are computed once per size pair; a row is
 // produced from two source rows expanded to the target's columns, so the

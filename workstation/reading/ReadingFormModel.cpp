@@ -26,17 +26,6 @@ bool gradeSection(ReadingSection section)
     }
 }
 
-// Blanks at either end of a comment carry no meaning; line breaks and tabs count as blanks.
-std::string_view trimBlanks(std::string_view text)
-{
-    constexpr std::string_view blanks = " \t\r\n";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
-
 } // namespace
 
 const std::string ReadingFormModel::ClearConfirmationText =
@@ -347,8 +336,19 @@ bool ReadingFormModel::changeComment(std::string_view text)
     ReadingRecord* record = currentRecord();
     if (record == nullptr)
         return false;
-    record->Comment.assign(trimBlanks(text));
+    record->Comment.assign(trimComment(text));
     return true;
+}
+
+// Blanks at either end of a comment carry no meaning; line breaks and tabs count as blanks.
+std::string_view ReadingFormModel::trimComment(std::string_view text)
+{
+    constexpr std::string_view blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
 }
 
 bool ReadingFormModel::leaveComment()

@@ -73,6 +73,8 @@ public:
     bool chooseNoSymbol();
     // Every change of the comment box, and the box losing the focus.
     bool changeComment(std::string_view text);
+    // The comment as it is stored: blanks, tabs and line breaks at either end removed.
+    static std::string_view trimComment(std::string_view text);
     bool leaveComment();
 
     // The record is about to be shown: a record with any answer or choice

@@ -1,0 +1,127 @@
+#include "ObliqueProjection.h"
+
+#include "TrilinearSample.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zvipengine {
+
+namespace {
+
+// Range of depths k for which base + k * step can lie in [0, limit) on all
+// three axes, widened by one step on each side against rounding; the
+// per-sample test stays the judge. False when no depth can be inside.
+bool depthRange(const double base[3], const double step[3], const SampleLimits& limits, double& first,
+                double& last)
+{
+    const double limit[3] = {limits.limitX, limits.limitY, limits.limitZ};
+    first = -HUGE_VAL;
+    last = HUGE_VAL;
+    for (int a = 0; a < 3; ++a) {
+        if (step[a] == 0.0) {
+            if (!(base[a] >= 0.0 && base[a] < limit[a]))
+                return false;
+            continue;
+        }
+        const double k0 = (0.0 - base[a]) / step[a];
+        const double k1 = (limit[a] - base[a]) / step[a];
+        first = std::max(first, std::min(k0, k1));
+        last = std::min(last, std::max(k0, k1));
+    }
+    if (std::isnan(first) || std::isnan(last))
+        return false;
+    first = std::floor(first) - 1.0;
+    last = std::ceil(last) + 1.0;
+    return first <= last;
+}
+
+template <ProjectionKind Kind, typename Reader>
+void renderRowsWith(const VolumeView& volume, const Reader& reader, const ViewSampling& view,
+                    const ProjectionRequest& request, std::int32_t rowBegin, std::int32_t rowEnd,
+                    std::int16_t* image)
+{
+    const SampleLimits limits(volume);
+    const std::int32_t slabEnd = request.start + request.depth - 1;
+    for (std::int32_t j = rowBegin; j < rowEnd; ++j) {
+        std::int16_t* out = image + static_cast<std::ptrdiff_t>(request.width) * j;
+        for (std::int32_t i = 0; i < request.width; ++i) {
+            // 64-bit so that a very fine step cannot overflow the mean's sum.
+            std::int64_t value;
+            if constexpr (Kind == ProjectionKind::Maximum)
+                value = request.accumulate ? out[i] : 0;
+            else if constexpr (Kind == ProjectionKind::Minimum)
+                value = request.accumulate ? out[i] : ObliqueProjection::MinimumStart;
+            else
+                value = 0;
+            double base[3];
+            view.rayBase(i, j, base);
+            double first;
+            double last;
+            if (depthRange(base, view.depth, limits, first, last)) {
+                const std::int32_t kBegin =
+                    static_cast<std::int32_t>(std::max<double>(request.start, std::min<double>(first, slabEnd + 1.0)));
+                const std::int32_t kEnd =
+                    static_cast<std::int32_t>(std::min<double>(slabEnd, std::max<double>(last, request.start - 1.0)));
+                bool entered = false;
+                for (std::int32_t k = kBegin; k <= kEnd; ++k) {
+                    const double q[3] = {base[0] + k * view.depth[0], base[1] + k * view.depth[1],
+                                         base[2] + k * view.depth[2]};
+                    if (!limits.inside(q)) {
+                        if (entered)
+                            break;
+                        continue;
+                    }
+                    entered = true;
+                    const int sample = reader.sample(q);
+                    if constexpr (Kind == ProjectionKind::Maximum)
+                        value = std::max<std::int64_t>(value, sample);
+                    else if constexpr (Kind == ProjectionKind::Minimum)
+                        value = std::min<std::int64_t>(value, sample);
+                    else
+                        value += sample;
+                }
+            }
+            if constexpr (Kind == ProjectionKind::Mean)
+                value /= request.depth;
+            out[i] = static_cast<std::int16_t>(value);
+        }
+    }
+}
+
+template <typename Reader>
+void dispatchKind(const VolumeView& volume, const Reader& reader, const ViewSampling& view,
+                  const ProjectionRequest& request, std::int32_t rowBegin, std::int32_t rowEnd, std::int16_t* image)
+{
+    switch (request.kind) {
+    case ProjectionKind::Maximum:
+        renderRowsWith<ProjectionKind::Maximum>(volume, reader, view, request, rowBegin, rowEnd, image);
+        break;
+    case ProjectionKind::Minimum:
+        renderRowsWith<ProjectionKind::Minimum>(volume, reader, view, request, rowBegin, rowEnd, image);
+        break;
+    case ProjectionKind::Mean:
+        renderRowsWith<ProjectionKind::Mean>(volume, reader, view, request, rowBegin, rowEnd, image);
+        break;
+    }
+}
+
+} // namespace
+
+void ObliqueProjection::renderRows(const VolumeView& volume, const BrickVolume* bricks, const ViewSampling& view,
+                                   const ProjectionRequest& request, std::int32_t rowBegin, std::int32_t rowEnd,
+                                   std::int16_t* image)
+{
+    ProjectionRequest checked = request;
+    checked.depth = std::max(1, request.depth);
+    rowBegin = std::max(0, rowBegin);
+    rowEnd = std::min(request.height, rowEnd);
+    if (rowBegin >= rowEnd || request.width <= 0)
+        return;
+    if (bricks != nullptr && bricks->matches(volume))
+        dispatchKind(volume, BrickVoxelReader{bricks}, view, checked, rowBegin, rowEnd, image);
+    else
+        dispatchKind(volume, DirectVoxelReader(volume), view, checked, rowBegin, rowEnd, image);
+}
+
+} // namespace zvipengine

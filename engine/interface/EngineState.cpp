@@ -1,0 +1,27 @@
+#include "EngineState.h"
+
+namespace zvipengine {
+
+void EngineState::reset()
+{
+    // A background run may still be reading the volume.
+    analysis.waitForAll();
+    const double slope = volume.baseSlope;
+    const double offset = volume.baseOffset;
+    volume.reset();
+    volume.baseSlope = slope;
+    volume.baseOffset = offset;
+    bricks.clear();
+    buffers.releaseAll();
+    maskLevelCount = 0;
+    for (std::int32_t& v : maskBoundingBox)
+        v = 0;
+    imageBackColor = 0;
+    extracted = false;
+    debugWritten = false;
+    zBuffer = nullptr;
+    zBufferBytes = 0;
+    useBitMask = true;
+}
+
+} // namespace zvipengine

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "AlignedBlock.h"
+#include "SliceRecord.h"
+#include "VolumeView.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace zvipengine {
+
+// The CT volume in memory: samples, geometry, base scale and the slice
+// records. `capacity` is the number of slices the memory holds; Z is the
+// number in use (a reorder may drop slices behind Z).
+class VolumeStore {
+public:
+    // 0 on success, -1 for invalid arguments, else the byte count of the
+    // allocation that failed (the store is then reset).
+    std::int32_t declare(std::int32_t width, std::int32_t height, std::int32_t slices, double spacingWidth,
+                         double spacingHeight, double spacingSlice, double slope, double offset);
+    void reset();
+    // Keeps the first `slices` slices (1 .. capacity - 1) and gives the rest
+    // of the memory back when a smaller block can be had.
+    bool shrink(std::int32_t slices);
+
+    bool exists() const { return !block_.empty(); }
+    std::int16_t* samples() const { return reinterpret_cast<std::int16_t*>(block_.data()); }
+    std::int16_t* slice(std::int32_t index) const
+    {
+        return samples() + static_cast<std::ptrdiff_t>(X) * Y * index;
+    }
+    std::ptrdiff_t sliceSize() const { return static_cast<std::ptrdiff_t>(X) * Y; }
+    std::ptrdiff_t sampleCount() const { return sliceSize() * Z; }
+    std::int32_t capacity() const { return static_cast<std::int32_t>(records.size()); }
+    VolumeView view() const;
+
+    std::int32_t X = 0, Y = 0, Z = 0;
+    float spacingX = 0.0f, spacingY = 0.0f, spacingZ = 0.0f;
+    double baseSlope = 1.0;
+    double baseOffset = 0.0;
+    std::int32_t slicesLoaded = 0;
+    bool reverseOrder = false;
+    float rowCosines[3] = {0, 0, 0};
+    float columnCosines[3] = {0, 0, 0};
+    float normal[3] = {0, 0, 0};
+    float origin[3] = {0, 0, 0};
+    std::int32_t orientationType = 0;
+    std::vector<SliceRecord> records;
+
+private:
+    AlignedBlock block_;
+};
+
+} // namespace zvipengine

@@ -50,6 +50,13 @@ inline constexpr std::array<std::string_view, 6> ParenchymalCodes = {"RO", "IR",
 // Pleural abnormality types, 0..3.
 inline constexpr std::array<std::string_view, 4> PleuralTypeCodes = {"W(parietal)", "W(visceral)", "M", "D"};
 
+// Entries of the technical-parameter lists beside the form. Of these only the
+// first letter of the posture entry is kept in the record (member Posture).
+inline constexpr std::array<std::string_view, 4> ModalityEntries = {"", "Sequential", "Single slice spiral",
+                                                                     "Multi slice spiral"};
+inline constexpr std::array<std::string_view, 3> PostureEntries = {"Prone", "Unknown", "Supine"};
+inline constexpr std::array<std::string_view, 5> QualityEntries = {"", "  1", "  2", "  3", "  4"};
+
 // 0 "No", 1 "Yes", anything else empty.
 std::string_view YesNoText(int value);
 // Rounded opacity size: 0 "P", 1 "Q", 2 "R", else "None".

@@ -639,10 +639,11 @@ void ReadingForm::buildComments()
 
 void ReadingForm::buildParameters(QWidget* host)
 {
-    auto makeCombo = [host](const char* name, const QStringList& entries) {
+    auto makeCombo = [host](const char* name, const auto& entries) {
         auto* combo = new QComboBox(host);
         combo->setObjectName(QString::fromLatin1(name));
-        combo->addItems(entries);
+        for (std::string_view entry : entries)
+            combo->addItem(QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size())));
         combo->setFocusPolicy(Qt::StrongFocus);
         return combo;
     };
@@ -652,13 +653,11 @@ void ReadingForm::buildParameters(QWidget* host)
         return label;
     };
     lblModality_ = makeLabel("lblModality", "Modality");
-    ComboModality_ = makeCombo("ComboModality", {QString(), QStringLiteral("Sequential"),
-                                                 QStringLiteral("Single slice spiral"), QStringLiteral("Multi slice spiral")});
+    ComboModality_ = makeCombo("ComboModality", ModalityEntries);
     lblPosture_ = makeLabel("lblPosture", "Posture");
-    ComboPosture_ = makeCombo("ComboPosture", {QStringLiteral("Prone"), QStringLiteral("Unknown"), QStringLiteral("Supine")});
+    ComboPosture_ = makeCombo("ComboPosture", PostureEntries);
     lblQuality_ = makeLabel("lblQuality", "Quality");
-    ComboQuality_ = makeCombo("ComboQuality", {QString(), QStringLiteral("  1"), QStringLiteral("  2"),
-                                               QStringLiteral("  3"), QStringLiteral("  4")});
+    ComboQuality_ = makeCombo("ComboQuality", QualityEntries);
     lblModality_->setBuddy(ComboModality_);
     lblPosture_->setBuddy(ComboPosture_);
     lblQuality_->setBuddy(ComboQuality_);

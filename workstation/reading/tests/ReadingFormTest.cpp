@@ -268,3 +268,28 @@ TEST_F(ReadingFormTest, WithoutACurrentPatientTheFormDoesNothing)
     EXPECT_EQ(readings, before);
     EXPECT_FALSE(form->Command(1, 0)->isChecked());
 }
+
+TEST_F(ReadingFormTest, PredominanceIsExclusiveAndTogglesFlip)
+{
+    openTab(ReadingForm::TabPredominance);
+    click(form->Command(7, 2));
+    click(form->Command(7, 4));
+    EXPECT_EQ(record().PredominantParenchymal, 4);
+    EXPECT_FALSE(chosen(form->Command(7, 2)));
+    EXPECT_TRUE(chosen(form->Command(7, 4)));
+    click(form->Command(7, 6));
+    EXPECT_EQ(record().PredominantParenchymal, -1);
+    EXPECT_FALSE(chosen(form->Command(7, 4)));
+    EXPECT_FALSE(chosen(form->Command(7, 6))) << "Reset is an action, not a choice";
+
+    openTab(ReadingForm::TabLarge);
+    QPushButton* leftMiddle = form->Command(6, 5 + 3);
+    click(leftMiddle);
+    EXPECT_EQ(record().LargeZone[3], 1);
+    EXPECT_TRUE(chosen(leftMiddle));
+    EXPECT_TRUE(chosen(form->Command(6, 1)));
+    click(leftMiddle);
+    EXPECT_EQ(record().LargeZone[3], 0);
+    EXPECT_FALSE(chosen(leftMiddle));
+    EXPECT_EQ(record().LargePresent, 1);
+}

@@ -363,6 +363,22 @@ bool frmSelectFolder::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Dir1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        // Alt+O, Alt+C, Alt+H in the tree, also where the platform gives buttons no mnemonics.
+        if (key->modifiers() == Qt::AltModifier) {
+            switch (key->key()) {
+            case Qt::Key_O:
+                ok();
+                return true;
+            case Qt::Key_C:
+                cancel();
+                return true;
+            case Qt::Key_H:
+                help();
+                return true;
+            default:
+                break;
+            }
+        }
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
             // Enter opens the highlighted folder instead of pressing a button.
             const QModelIndex current = Dir1->currentIndex();

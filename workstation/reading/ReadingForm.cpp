@@ -54,7 +54,7 @@ QString styleFor(Look look)
     return "QPushButton { " + box + " background-color: palette(button); }" + focus;
 }
 
-void show(QPushButton* button, Look look, bool on)
+void applyLook(QPushButton* button, Look look, bool on)
 {
     if (button == nullptr)
         return;
@@ -161,9 +161,9 @@ ReadingForm::ReadingForm(QWidget* host, Readings& readings, WorkstationState& st
     SSTab1_->setUsesScrollButtons(true);
     buildRound();
     buildIrregular();
-    buildGradeOnly(TabGroundGlass, 3, ReadingSection::GroundGlass, QStringLiteral("Ground glass opacity grade"));
-    buildGradeOnly(TabHoneycomb, 4, ReadingSection::Honeycomb, QStringLiteral("Honeycombing grade"));
-    buildGradeOnly(TabEmphysema, 5, ReadingSection::Emphysema, QStringLiteral("Emphysema grade"));
+    buildGradeOnly(TabGroundGlass, 3, QStringLiteral("Ground glass opacity grade"));
+    buildGradeOnly(TabHoneycomb, 4, QStringLiteral("Honeycombing grade"));
+    buildGradeOnly(TabEmphysema, 5, QStringLiteral("Emphysema grade"));
     buildLarge();
     buildPredominance();
     buildPleural();
@@ -238,7 +238,7 @@ QPushButton* ReadingForm::addCommand(int array, int index, const QString& captio
     button->setFocusPolicy(Qt::StrongFocus);
     button->setMinimumHeight(22);
     button->installEventFilter(this);
-    show(button, Look::Chosen, false);
+    applyLook(button, Look::Chosen, false);
     store(commands_[static_cast<std::size_t>(array)], index, button);
     return button;
 }
@@ -267,7 +267,7 @@ QPushButton* ReadingForm::addSlider(int array, int index, const QString& caption
     button->setFocusPolicy(Qt::StrongFocus);
     button->setFixedSize(24, 22);
     button->installEventFilter(this);
-    show(button, Look::SelectedGrade, false);
+    applyLook(button, Look::SelectedGrade, false);
     store(sliders_[static_cast<std::size_t>(array)], index, button);
     const ReadingSection section = sectionOfArray(array);
     connect(button, &QPushButton::clicked, this,
@@ -294,9 +294,8 @@ QWidget* ReadingForm::makeNoYes(int array, QWidget* parent)
 }
 
 // Six zone groups of four grade options (columns R and L, rows U, M, L) and the "Sum Grade".
-QWidget* ReadingForm::makeGradeGrid(int array, ReadingSection section, int sumIndex, QWidget* parent)
+QWidget* ReadingForm::makeGradeGrid(int array, int sumIndex, QWidget* parent)
 {
-    (void)section;
     auto* holder = new QWidget(parent);
     auto* layout = grid();
     holder->setLayout(layout);
@@ -407,7 +406,7 @@ void ReadingForm::buildRound()
     }
     left->addStretch();
     body->addSpacing(8);
-    body->addWidget(makeGradeGrid(1, ReadingSection::Rounded, 0, page), 0, Qt::AlignTop);
+    body->addWidget(makeGradeGrid(1, 0, page), 0, Qt::AlignTop);
     body->addStretch();
     layout->addStretch();
 }
@@ -439,12 +438,12 @@ void ReadingForm::buildIrregular()
     }
     left->addStretch();
     body->addSpacing(8);
-    body->addWidget(makeGradeGrid(2, ReadingSection::Irregular, 1, page), 0, Qt::AlignTop);
+    body->addWidget(makeGradeGrid(2, 1, page), 0, Qt::AlignTop);
     body->addStretch();
     layout->addStretch();
 }
 
-void ReadingForm::buildGradeOnly(int tab, int array, ReadingSection section, const QString& title)
+void ReadingForm::buildGradeOnly(int tab, int array, const QString& title)
 {
     QWidget* page = makePage(tab);
     auto* layout = column(page);
@@ -452,7 +451,7 @@ void ReadingForm::buildGradeOnly(int tab, int array, ReadingSection section, con
     auto* body = row(layout);
     body->addWidget(makeNoYes(array, page), 0, Qt::AlignTop);
     body->addSpacing(8);
-    body->addWidget(makeGradeGrid(array, section, tab, page), 0, Qt::AlignTop);
+    body->addWidget(makeGradeGrid(array, tab, page), 0, Qt::AlignTop);
     body->addStretch();
     layout->addStretch();
 }
@@ -728,38 +727,38 @@ void ReadingForm::refresh()
     Command(0, 1)->setEnabled(active);
     for (QWidget* page : pages_)
         page->setEnabled(active);
-    show(Command(0, 0), Look::Chosen, active && record->Findings == 0);
-    show(Command(0, 1), Look::Chosen, active && record->Findings == 1);
+    applyLook(Command(0, 0), Look::Chosen, active && record->Findings == 0);
+    applyLook(Command(0, 1), Look::Chosen, active && record->Findings == 1);
 
     for (int array : {1, 2, 3, 4, 5, 6, 9, 10}) {
         const ReadingSection section = sectionOfArray(array);
         const bool present = model_.sectionPresent(section);
-        show(Command(array, 0), Look::Chosen, active && !present);
-        show(Command(array, 1), Look::Chosen, active && present);
+        applyLook(Command(array, 0), Look::Chosen, active && !present);
+        applyLook(Command(array, 1), Look::Chosen, active && present);
         for (int item = 0; item < ReadingFormModel::itemCount(section); ++item) {
             const bool on = model_.itemPresent(section, item);
-            show(Command(array, 2 + 2 * item), Look::Chosen, active && !on);
-            show(Command(array, 3 + 2 * item), Look::Chosen, active && on);
+            applyLook(Command(array, 2 + 2 * item), Look::Chosen, active && !on);
+            applyLook(Command(array, 3 + 2 * item), Look::Chosen, active && on);
             Check(array, item)->setChecked(model_.predominantItem(section) == item);
         }
         for (int zone = 0; zone < ReadingFormModel::zoneCount(section); ++zone) {
             const int grade = model_.grade(section, zone);
             for (int value = 0; value < 4; ++value)
-                show(Slider(array, 4 * zone + value), Look::SelectedGrade, active && grade == value);
+                applyLook(Slider(array, 4 * zone + value), Look::SelectedGrade, active && grade == value);
         }
         const int firstSite = array == 6 ? 5 : array == 9 ? 10 : 2;
         for (int site = 0; site < ReadingFormModel::siteCount(section); ++site)
-            show(Command(array, firstSite + site), Look::Chosen, model_.siteOn(section, site));
+            applyLook(Command(array, firstSite + site), Look::Chosen, model_.siteOn(section, site));
         if (array <= 5)
             lblGradeSum(array - 1)->setText(QString::number(model_.gradeSum(section)));
     }
     for (int size = 0; size < 3; ++size)
-        show(Command(6, 2 + size), Look::Chosen, active && record->LargeSize == size);
+        applyLook(Command(6, 2 + size), Look::Chosen, active && record->LargeSize == size);
     for (int finding = 0; finding < 6; ++finding)
-        show(Command(7, finding), Look::Chosen, active && record->PredominantParenchymal == finding);
-    show(Command(7, 6), Look::Chosen, false);
+        applyLook(Command(7, finding), Look::Chosen, active && record->PredominantParenchymal == finding);
+    applyLook(Command(7, 6), Look::Chosen, false);
     for (int symbol = 0; symbol < SymbolCount; ++symbol)
-        show(Command(8, symbol), Look::Chosen, active && record->Symbol[static_cast<std::size_t>(symbol)] != 0);
+        applyLook(Command(8, symbol), Look::Chosen, active && record->Symbol[static_cast<std::size_t>(symbol)] != 0);
 
     txtReaderName_->setText(QString::fromStdString(state_.ReaderName));
     txtReaderID_->setText(active ? QString::fromUtf8(record->ReaderID.trimmed()) : QString());

@@ -108,13 +108,13 @@ private:
     QCheckBox* addCheck(int array, int index, const QString& caption, QWidget* parent);
     QPushButton* addSlider(int array, int index, const QString& caption, QWidget* parent);
     QWidget* makeNoYes(int array, QWidget* parent);
-    QWidget* makeGradeGrid(int array, ReadingSection section, int sumIndex, QWidget* parent);
+    QWidget* makeGradeGrid(int array, int sumIndex, QWidget* parent);
     QWidget* makeSiteGrid(int array, int firstIndex, ReadingSection section, QWidget* parent);
 
     void buildQuestion(QWidget* host);
     void buildRound();
     void buildIrregular();
-    void buildGradeOnly(int tab, int array, ReadingSection section, const QString& heading);
+    void buildGradeOnly(int tab, int array, const QString& title);
     void buildLarge();
     void buildPredominance();
     void buildPleural();

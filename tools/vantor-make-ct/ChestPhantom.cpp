@@ -52,6 +52,7 @@ struct Capsule {
   Label wallLabel;
   Target target;
   bool left;             // lung side (for lung targets)
+  int zone = -1;         // findings stay inside their zone
 };
 
 struct Sphere {
@@ -61,7 +62,7 @@ struct Sphere {
   Label label;
   Target target;
   bool left;
-  double zMin, zMax;     // clip to the zone
+  int zone;              // findings stay inside their zone
 };
 
 enum class RegionKind : std::uint8_t { Plaque, CalcifiedPlaque, DiffuseThickening, Effusion, Honeycombing };
@@ -69,6 +70,7 @@ enum class RegionKind : std::uint8_t { Plaque, CalcifiedPlaque, DiffuseThickenin
 struct Region {
   RegionKind kind;
   bool left;
+  int zone;
   double zMin, zMax;
   double zCentre, halfZ;
   double angle, halfArc;   // around the lung's centre
@@ -195,6 +197,13 @@ struct ChestPhantom::Impl {
     if (paraspinal(x, y)) return false;
     const double sx = x, sy = y - SpineY;
     return sx * sx + sy * sy >= 27.0 * 27.0;
+  }
+
+  // Zone of height z in a lung: 0, 1, 2 from the apex (clamped), plus 3 for the left lung.
+  int zoneAt(int side, double z) const {
+    const LungShape& lung = lungs[static_cast<std::size_t>(side)];
+    const double third = (lung.apexZ - lung.baseZ) / 3.0;
+    return side * 3 + std::clamp(static_cast<int>(std::floor((lung.apexZ - z) / third)), 0, 2);
   }
 
   void zoneRange(LungZone zone, int& side, double& zLow, double& zHigh) const {
@@ -335,7 +344,7 @@ struct ChestPhantom::Impl {
       finding.maximumSizeMm = std::max(finding.maximumSizeMm, size);
     };
     const auto count = [&](int fallback) { return requestedCount > 0 ? requestedCount : fallback; };
-    const double wide = 1e9;
+    constexpr double wide = 1e9;
 
     switch (kind) {
       case FindingKind::RoundedOpacitySmall:
@@ -347,7 +356,7 @@ struct ChestPhantom::Impl {
         for (int i = 0; i < n; ++i) {
           const Point3 centre = lungPoint(random, zone, 2.0, wide);
           const double diameter = random.uniform(low, high);
-          spheres.push_back(Sphere{centre, diameter / 2, 45, label, Target::LungAny, left, -wide, wide});
+          spheres.push_back(Sphere{centre, diameter / 2, 45, label, Target::LungAny, left, static_cast<int>(zone)});
           if (i == 0) finding.centre = centre;
           noteSize(diameter);
         }
@@ -364,7 +373,7 @@ struct ChestPhantom::Impl {
           dx /= norm, dy /= norm, dz /= norm;
           const double radius = random.uniform(0.5, 0.9);
           capsules.push_back(Capsule{start, {start.x + dx * length, start.y + dy * length, start.z + dz * length}, radius,
-                                     0, 0, 0, label, label, Target::LungAny, left});
+                                     0, 0, 0, label, label, Target::LungAny, left, static_cast<int>(zone)});
           if (i == 0) finding.centre = start;
           noteSize(2 * radius);
         }
@@ -379,7 +388,7 @@ struct ChestPhantom::Impl {
           for (int i = 0; i < n; ++i) {
             const Point3 centre = lungPoint(random, zone, 3.0, wide);
             const double radius = random.uniform(1.5, 6.0);
-            spheres.push_back(Sphere{centre, radius, -990, label, Target::LungParenchyma, left, zLow, zHigh});
+            spheres.push_back(Sphere{centre, radius, -990, label, Target::LungParenchyma, left, static_cast<int>(zone)});
             if (i == 0) finding.centre = centre;
             noteSize(2 * radius);
           }
@@ -395,7 +404,7 @@ struct ChestPhantom::Impl {
                             centre.z + random.uniform(-spread, spread)};
           const double radius = glass ? random.uniform(12, 24) : random.uniform(8, 14);
           spheres.push_back(Sphere{i == 0 ? centre : lobe, radius, static_cast<std::int16_t>(glass ? -600 : 35), label,
-                                   glass ? Target::LungParenchyma : Target::LungAny, left, zLow, zHigh});
+                                   glass ? Target::LungParenchyma : Target::LungAny, left, static_cast<int>(zone)});
           noteSize(2 * radius);
         }
         finding.centre = centre;
@@ -412,6 +421,7 @@ struct ChestPhantom::Impl {
         const double outward = left ? 0.0 : Pi;
         Region region{};
         region.left = left;
+        region.zone = static_cast<int>(zone);
         region.zMin = zLow;
         region.zMax = zHigh;
         region.seed = random.next();
@@ -632,6 +642,7 @@ void ChestPhantom::renderSlice(int slice, std::int16_t* hounsfield, std::uint8_t
 
   // Tubes: vessels, airways, lung vessels, irregular opacities.
   for (const Capsule& capsule : d.capsules) {
+    if (capsule.zone >= 0 && d.zoneAt(capsule.left ? 1 : 0, z) != capsule.zone) continue;
     const double reach = capsule.radius + capsule.wall;
     const double az = capsule.a.z, bz = capsule.b.z;
     double t0 = 0, t1 = 1;
@@ -673,7 +684,7 @@ void ChestPhantom::renderSlice(int slice, std::int16_t* hounsfield, std::uint8_t
 
   // Spheres: rounded opacities, emphysema holes, ground glass and large opacity lobes.
   for (const Sphere& sphere : d.spheres) {
-    if (z < sphere.zMin || z > sphere.zMax) continue;
+    if (sphere.zone >= 0 && d.zoneAt(sphere.left ? 1 : 0, z) != sphere.zone) continue;
     const double dz = z - sphere.centre.z;
     // The voxel nearest the centre always shows the object, so that objects
     // smaller than a voxel are not lost.
@@ -714,7 +725,7 @@ void ChestPhantom::renderSlice(int slice, std::int16_t* hounsfield, std::uint8_t
 
   // Pleural regions, honeycombing and effusion, within their lung's outline.
   for (const Region& region : d.regions) {
-    if (z < region.zMin || z > region.zMax) continue;
+    if (d.zoneAt(region.left ? 1 : 0, z) != region.zone) continue;
     if (region.kind != RegionKind::Effusion && std::abs(z - region.zCentre) > region.halfZ) continue;
     const int side = region.left ? 1 : 0;
     const SliceEllipse& e = lungAt[static_cast<std::size_t>(side)];
@@ -833,19 +844,14 @@ std::vector<PlacedFinding> ChestPhantom::countFindingVoxels(const std::vector<st
   const std::size_t slices = std::min<std::size_t>(static_cast<std::size_t>(d.slices), labels.size() / std::max<std::size_t>(sliceSize, 1));
   for (std::size_t slice = 0; slice < slices; ++slice) {
     const double z = d.firstZ - static_cast<double>(slice) * d.sliceSpacing;
-    std::array<int, 2> third{};
-    for (int side = 0; side < 2; ++side) {
-      const LungShape& lung = d.lungs[static_cast<std::size_t>(side)];
-      const double height = (lung.apexZ - lung.baseZ) / 3.0;
-      third[static_cast<std::size_t>(side)] = std::clamp(static_cast<int>(std::floor((lung.apexZ - z) / height)), 0, 2);
-    }
+    const std::array<int, 2> zoneOfSide = {d.zoneAt(0, z), d.zoneAt(1, z)};
     const std::uint8_t* row = labels.data() + slice * sliceSize;
     for (std::size_t k = 0; k < sliceSize; ++k) {
       const int finding = row[k] - static_cast<int>(Label::FirstFinding);
       if (finding < 0 || finding >= FindingKindCount) continue;
       const int column = static_cast<int>(k % static_cast<std::size_t>(d.columns));
       const int side = d.firstX + column * d.pixelSpacing < 0 ? 0 : 1;
-      ++counts[static_cast<std::size_t>(finding)][static_cast<std::size_t>(side * 3 + third[static_cast<std::size_t>(side)])];
+      ++counts[static_cast<std::size_t>(finding)][static_cast<std::size_t>(zoneOfSide[static_cast<std::size_t>(side)])];
     }
   }
   std::vector<PlacedFinding> result = d.placed;

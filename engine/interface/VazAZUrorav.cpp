@@ -307,10 +307,22 @@ bool VazAZUrorav::ReleaseBuffer(std::int32_t BufferID)
 
 // ------------------------------------------------------------ slice queries
 
+namespace {
+
+// A slice index answers when a slice was handed over to it. In load order
+// these are the indices below the slices loaded; with the reverse order the
+// first slices sit at the top of the volume.
+bool holdsSlice(const zvipengine::VolumeStore& v, std::int32_t index)
+{
+    return index >= 0 && index < v.capacity() && v.records[static_cast<std::size_t>(index)].loaded();
+}
+
+} // namespace
+
 std::int32_t VazAZUrorav::GetImageNumber(std::int32_t PositionZ) const
 {
     const zvipengine::VolumeStore& v = state_->volume;
-    if (PositionZ < 0 || PositionZ >= v.slicesLoaded || PositionZ >= v.capacity())
+    if (!holdsSlice(v, PositionZ))
         return -1;
     return v.records[static_cast<std::size_t>(PositionZ)].imageNumber;
 }
@@ -318,7 +330,7 @@ std::int32_t VazAZUrorav::GetImageNumber(std::int32_t PositionZ) const
 double VazAZUrorav::GetImageSlicePosition(std::int32_t PositionZ) const
 {
     const zvipengine::VolumeStore& v = state_->volume;
-    if (PositionZ < 0 || PositionZ >= v.slicesLoaded || PositionZ >= v.capacity())
+    if (!holdsSlice(v, PositionZ))
         return -1.0;
     return v.records[static_cast<std::size_t>(PositionZ)].slicePosition;
 }
@@ -326,7 +338,7 @@ double VazAZUrorav::GetImageSlicePosition(std::int32_t PositionZ) const
 double VazAZUrorav::GetValueImagePosition(std::int32_t PositionZ, std::int32_t Axis) const
 {
     const zvipengine::VolumeStore& v = state_->volume;
-    if (PositionZ < 0 || PositionZ >= v.slicesLoaded || PositionZ >= v.capacity() || Axis < 0 || Axis > 2)
+    if (!holdsSlice(v, PositionZ) || Axis < 0 || Axis > 2)
         return 0.0;
     return v.records[static_cast<std::size_t>(PositionZ)].imagePosition[Axis];
 }

@@ -1,6 +1,8 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/ControlDesign.h"
+#include "display/SeriesDisplay.h"
+#include "reading/ReadingForm.h"
 #include "startup/AboutBox.h"
 #include "startup/DesktopCheck.h"
 #include "startup/HelpPages.h"
@@ -23,8 +25,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QScreen>
 #include <QScrollBar>
 #include <ZVImgViewer/RazazUrirAdeder.h>
@@ -48,6 +52,7 @@ frmMain::frmMain(WorkstationState& state, ProfileFile settings, std::string comp
     buildMenus();
     buildControls();
     placeDesignedControls();
+    connectImageInputs();
 }
 
 frmMain::~frmMain() = default;
@@ -67,6 +72,7 @@ void frmMain::buildMenus()
     menuEntries_["mnuFile"] = file->menuAction();
     QAction* folderOpen = addEntry(file, "mnuFolderOpen", "&Load Image Files");
     folderOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    connect(folderOpen, &QAction::triggered, this, &frmMain::openFolder);
     addEntry(file, "mnuLoadPList", "Load &Patient List")->setVisible(false);
     QAction* dicomdir = addEntry(file, "mnuFileOpen", "Load &DICOMDIR");
     dicomdir->setVisible(false);
@@ -98,7 +104,9 @@ void frmMain::buildMenus()
     tools->menuAction()->setEnabled(false);
     addEntry(tools, "mnuToolsOptions", "&Option...");
     tools->addSeparator();
-    addEntry(tools, "mnuFKeyReset", "&Reset WL/WW")->setEnabled(false);
+    QAction* reset = addEntry(tools, "mnuFKeyReset", "&Reset WL/WW");
+    reset->setEnabled(false);
+    connect(reset, &QAction::triggered, this, &frmMain::resetWindow);
     for (int n = 1; n <= kPresetMenuEntries; ++n) {
         const std::string caption = n < 10 ? "(&" + std::to_string(n) + ")" : "(" + std::to_string(n) + ")";
         QAction* entry = addEntry(tools, arrayControlName("mnuFKey", n), caption.c_str());
@@ -120,7 +128,7 @@ void frmMain::buildMenus()
     mnuPopup_ = new QMenu(this);
     mnuPopup_->setObjectName(QStringLiteral("mnuPopup"));
     menuEntries_["mnuPopup"] = mnuPopup_->menuAction();
-    addEntry(mnuPopup_, "mnuResetWLWW", "Reset WL/WW");
+    connect(addEntry(mnuPopup_, "mnuResetWLWW", "Reset WL/WW"), &QAction::triggered, this, &frmMain::resetWindow);
     mnuPopup_->addSeparator();
     for (int n = 0; n < kPresetMenuEntries; ++n) {
         QAction* entry = addEntry(mnuPopup_, arrayControlName("mnuWLWW", n), "");
@@ -223,6 +231,45 @@ void frmMain::buildControls()
     // Case image above its background; the sample viewer above the "no samples" text.
     imageBackground->lower();
     sampleBackground->lower();
+
+    readingForm_ = new ReadingForm(canvas_, readings_, state_);
+    controls_["lblInitQuestion"] = readingForm_->lblInitQuestion();
+    controls_["Command0(0)"] = readingForm_->Command(0, 0);
+    controls_["Command0(1)"] = readingForm_->Command(0, 1);
+    controls_["SSTab1"] = readingForm_->SSTab1();
+    controls_["txtComment"] = readingForm_->txtComment();
+
+    SeriesDisplayControls series;
+    series.caseViewer = RIZOduVed1_;
+    series.imageBackground = imageBackground;
+    series.localiser = RIZOduVed2_;
+    for (int i = 0; i < 20; ++i) {
+        series.icons[static_cast<std::size_t>(i)] = IconList_[static_cast<std::size_t>(i)];
+        series.iconFrames[static_cast<std::size_t>(i)] = control(arrayControlName("Picture1", i));
+    }
+    series.scrollBar = qobject_cast<QScrollBar*>(control("VScroll1"));
+    series.imageNumber = imageNumber;
+    series.windowBoxes = {qobject_cast<QLineEdit*>(control("TxtWindowParam(0)")),
+                          qobject_cast<QLineEdit*>(control("TxtWindowParam(1)"))};
+    series.studyList = studies;
+    for (int i = 0; i < 3; ++i)
+        series.sortOptions[static_cast<std::size_t>(i)] = qobject_cast<QRadioButton*>(control(arrayControlName("OptSort", i)));
+    series.interpolation = qobject_cast<QCheckBox*>(control("CheckInterpolation"));
+    series.sketchButton = sketch2;
+    series.posture = readingForm_->ComboPosture();
+    series.quality = readingForm_->ComboQuality();
+    seriesDisplay_ = new SeriesDisplay(series, VazAZUrorav1, ZQDICOM1, state_, catalogue_, this);
+    seriesDisplay_->showMessage = [this](const std::string& message) {
+        showMessage(this, QMessageBox::Information, kProgramTitle, message);
+    };
+    seriesDisplay_->currentRecord = [this]() -> ReadingRecord* {
+        if (state_.CurPatient < 0 || state_.CurPatient >= static_cast<int>(readings_.size()))
+            return nullptr;
+        return &readings_[static_cast<std::size_t>(state_.CurPatient)];
+    };
+    seriesDisplay_->caseImageShown = [this] { readingForm_->refresh(); };
+    RIZOduVed2_->setVisible(false);
+    series.scrollBar->setVisible(false);
 }
 
 void frmMain::placeDesignedControls()
@@ -317,8 +364,15 @@ void frmMain::applyPreset(int index)
     if (index < 0 || index >= state_.PresetCount)
         return;
     const WLWWPreset& preset = state_.WLWWPresets[static_cast<std::size_t>(index)];
+    // An 8-bit series keeps its fixed window.
+    auto* level = qobject_cast<QLineEdit*>(control("TxtWindowParam(0)"));
+    if (!level->isEnabled())
+        return;
+    level->setText(QString::number(preset.WL));
+    qobject_cast<QLineEdit*>(control("TxtWindowParam(1)"))->setText(QString::number(preset.WW));
     state_.DefaultWL = preset.WL;
     state_.DefaultWW = preset.WW;
+    applyTypedWindow();
 }
 
 void frmMain::showAbout()

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/DisplayNameTable.h"
+#include "display/MeasurementTool.h"
+#include "reading/ReadingRecord.h"
 #include "startup/ProfileFile.h"
 #include "startup/WorkstationState.h"
 
@@ -9,6 +13,8 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -25,6 +31,9 @@ class QScrollBar;
 class RazazUrirAdeder;
 
 namespace vantor {
+
+class ReadingForm;
+class SeriesDisplay;
 
 // The main window: menus, the case and sample images, the localiser, the
 // thumbnails and the reading form. It owns the engine and the DICOM
@@ -51,7 +60,26 @@ public:
     // Runs the reading save of an exit; set by the result-file code.
     std::function<void()> saveReadingAtExit;
 
+    // "&Load Image Files": the folder chooser, fresh readings, the first patient.
+    void openFolder();
+    // Opens a catalogue that the chooser made for folder (also used by tests).
+    void openCatalogue(const std::string& folder, Catalogue catalogue, std::optional<DisplayNameTable> displayNames);
+    // Moves to the previous (-1) or next (+1) patient and shows their first study.
+    void movePatient(int step);
+
+    SeriesDisplay& seriesDisplay() { return *seriesDisplay_; }
+    ReadingForm& readingForm() { return *readingForm_; }
+    const Catalogue& catalogue() const { return catalogue_; }
+    Readings& readings() { return readings_; }
+    MeasurementTool& measurementTool() { return measurement_; }
+
     void refreshCaption();
+    // Applies the level and width typed in the window boxes.
+    void applyTypedWindow();
+    // "Reset WL/WW": the window of the current series' first file.
+    void resetWindow();
+    // Runs the layout pass for the current window size.
+    void layoutControls();
     // Shows the pop-up and Tools entries of the presets now in the state.
     void showPresetMenus();
     void applyPreset(int index);
@@ -62,9 +90,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
+    void connectImageInputs();
+    void caseMouseDown(std::int16_t button, std::int16_t shift, std::int32_t x, std::int32_t y);
+    void caseMouseMove(std::int16_t button, std::int16_t shift, std::int32_t x, std::int32_t y);
+    void caseMouseUp(std::int16_t button, std::int16_t shift, std::int32_t x, std::int32_t y);
+    void caseKeyDown(std::int16_t& keyCode, std::int16_t shift);
+    bool seriesLoaded() const;
     void buildControls();
     void placeDesignedControls();
     void loadPresetMenus();
@@ -79,6 +115,14 @@ private:
     std::map<std::string, QWidget*> controls_;
     QWidget* canvas_ = nullptr;
     QMenu* mnuPopup_ = nullptr;
+
+    Catalogue catalogue_;
+    std::optional<DisplayNameTable> displayNames_;
+    Readings readings_;
+    ReadingForm* readingForm_ = nullptr;
+    SeriesDisplay* seriesDisplay_ = nullptr;
+    MeasurementTool measurement_;
+    bool layingOut_ = false;
 
     RazazUrirAdeder* RIZOduVed1_ = nullptr;
     RazazUrirAdeder* RIZOduVed2_ = nullptr;

@@ -1,0 +1,248 @@
+#include "display/SeriesRegistration.h"
+
+#include "catalogue/DirectoryListing.h"
+#include "display/NumericText.h"
+
+#include <ZVDICOM/ZQDICOM.h>
+#include <ZVIPEngine/VazAZUrorav.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace vantor {
+
+namespace {
+
+constexpr std::int16_t kImageGroup = 0x0028;
+
+// The text of an element cut at its first NUL; found tells whether it exists.
+std::string tagText(const ZQDICOM& dicom, std::int16_t group, std::int16_t element, bool* found = nullptr)
+{
+    std::string buffer(128, '\0');
+    const bool present = dicom.GetTagString(group, element, buffer, static_cast<std::int32_t>(buffer.size()));
+    if (found != nullptr)
+        *found = present;
+    if (!present)
+        return {};
+    return buffer.substr(0, buffer.find('\0'));
+}
+
+std::int16_t tagShort(const ZQDICOM& dicom, std::int16_t group, std::int16_t element)
+{
+    std::int16_t value = 0;
+    return dicom.GetTagShort(group, element, value) ? value : std::int16_t{0};
+}
+
+std::int16_t toShort(double value)
+{
+    return static_cast<std::int16_t>(std::clamp(std::lrint(value), -32768L, 32767L));
+}
+
+// The text after the last "\" (the z of an Image Position).
+double lastValue(const std::string& text) { return numericValue(text.substr(text.rfind('\\') + 1)); }
+
+std::string safePart(const std::string& text, std::size_t start, std::size_t count)
+{
+    return start < text.size() ? text.substr(start, count) : std::string();
+}
+
+std::string formattedDate(const std::string& date)
+{
+    if (date.empty())
+        return {};
+    return safePart(date, 0, 4) + "/" + safePart(date, 4, 2) + "/" + date.substr(date.size() >= 2 ? date.size() - 2 : 0);
+}
+
+std::string formattedTime(const std::string& time)
+{
+    if (time.empty())
+        return {};
+    return safePart(time, 0, 2) + ":" + safePart(time, 2, 2) + ":" + time.substr(time.size() >= 2 ? time.size() - 2 : 0);
+}
+
+struct InstanceOrder {
+    std::int16_t instanceNumber = 0;
+    std::string path;
+};
+
+void readHeaderFields(const ZQDICOM& dicom, FirstFileFields& fields)
+{
+    bool found = false;
+    tagText(dicom, 0x0010, 0x0010, &fields.hasPatientName);
+    tagText(dicom, 0x0010, 0x0020, &fields.hasPatientID);
+    fields.StudyDate = formattedDate(tagText(dicom, 0x0008, 0x0020));
+    fields.StudyTime = formattedTime(tagText(dicom, 0x0008, 0x0030));
+    fields.SliceThickness = static_cast<float>(numericValue(tagText(dicom, 0x0018, 0x0050)));
+    const std::string manufacturer = tagText(dicom, 0x0008, 0x0070, &found);
+    fields.Manufacturer = found ? manufacturer : "[unknown]";
+    const std::string model = tagText(dicom, 0x0008, 0x1090, &found);
+    fields.ModelName = found ? model : "[unknown]";
+    fields.KVP = toShort(numericValue(tagText(dicom, 0x0018, 0x0060)));
+    fields.TubeCurrent = toShort(numericValue(tagText(dicom, 0x0018, 0x1151)));
+    fields.ExposureTime = toShort(numericValue(tagText(dicom, 0x0018, 0x1150)) / 1000.0);
+
+    fields.Posture = "U";
+    fields.PostureIndex = 1;
+    const std::string orientation = tagText(dicom, 0x0020, 0x0037, &found);
+    if (found) {
+        std::string rest = orientation;
+        for (int skip = 0; skip < 4 && rest.find('\\') != std::string::npos; ++skip)
+            rest = rest.substr(rest.find('\\') + 1);
+        const int index = static_cast<int>(std::floor(numericValue(rest) + 1.0));
+        if (index >= 0 && index <= 2) {
+            static const char* const postures[] = {"P", "U", "S"};
+            fields.PostureIndex = index;
+            fields.Posture = postures[index];
+        }
+    }
+    fields.WindowCenter = tagText(dicom, kImageGroup, 0x1050, &fields.hasWindowCenter);
+    fields.WindowWidth = tagText(dicom, kImageGroup, 0x1051, &fields.hasWindowWidth);
+}
+
+} // namespace
+
+std::vector<std::string> listSeriesFiles(const std::string& folder)
+{
+    std::vector<std::string> files;
+    const DirectoryListing listing(folder);
+    for (const auto& name : listing.files()) {
+        if (name == "DICOMDIR")
+            continue;
+        if (name.size() >= 9 && name.compare(name.size() - 9, 9, "L_ser.dat") == 0)
+            continue;
+        files.push_back(DirectoryListing::join(folder, name));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engine, SeriesState& series,
+                    FirstFileFields& firstFile, const SeriesLoadReport& report)
+{
+    auto message = [&report](const std::string& text) {
+        if (report.showMessage)
+            report.showMessage(text);
+    };
+
+    series.SeriesFiles = listSeriesFiles(folder);
+    series.SeriesFileCount = static_cast<std::int16_t>(std::min<std::size_t>(series.SeriesFiles.size(), 32767));
+    series.SeriesFiles.resize(static_cast<std::size_t>(series.SeriesFileCount));
+    series.VolumeReady = false;
+    series.EightBit = false;
+    if (series.SeriesFileCount < 1) {
+        series.VolumeDims = {0, 0, 0};
+        series.VoxelSpacing = {1.0F, 1.0F, 1.0F};
+        message("There is No CT Files in the folder [ " + folder + " ].");
+        return false;
+    }
+    series.MultiSlice = series.SeriesFileCount > 1;
+    if (!series.MultiSlice)
+        series.SpacingUnknown = true;
+
+    // Pre-sort by instance number; equal numbers keep their listing order.
+    std::vector<InstanceOrder> order;
+    order.reserve(series.SeriesFiles.size());
+    for (const auto& path : series.SeriesFiles) {
+        dicom.loadHeaderOnly(path);
+        order.push_back({toShort(numericValue(tagText(dicom, 0x0020, 0x0013))), path});
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const InstanceOrder& a, const InstanceOrder& b) { return a.instanceNumber < b.instanceNumber; });
+    for (std::size_t i = 0; i < order.size(); ++i)
+        series.SeriesFiles[i] = order[i].path;
+    // A single file is its own neighbour for the z-spacing step.
+    const std::string& neighbour = series.SeriesFiles.size() > 1 ? series.SeriesFiles[1] : series.SeriesFiles[0];
+
+    std::int32_t imageNumber = 0;
+    bool volumeDeclared = false;
+    for (std::size_t i = 0; i < series.SeriesFiles.size(); ++i) {
+        const std::string& path = series.SeriesFiles[i];
+        dicom.setfilename(path);
+        const std::int16_t rows = tagShort(dicom, kImageGroup, 0x0010);
+        const std::int16_t columns = tagShort(dicom, kImageGroup, 0x0011);
+        const std::int16_t bitsAllocated = tagShort(dicom, kImageGroup, 0x0100);
+        const bool sizeDiffers = volumeDeclared && (columns != series.VolumeDims[0] || rows != series.VolumeDims[1]);
+
+        // Pixels the engine would read past: a file without (enough) pixel data is skipped like one of another size.
+        std::int32_t pixelBytes = 0;
+        const bool hasPixels = dicom.hImage() != nullptr && dicom.GetTagSize(0x7FE0, 0x0010, pixelBytes);
+        const std::int64_t neededBytes =
+            static_cast<std::int64_t>(rows) * columns * (bitsAllocated > 0 ? bitsAllocated : 16) / 8;
+        const bool unusable = rows <= 0 || columns <= 0 || !hasPixels || pixelBytes < neededBytes ||
+                              (bitsAllocated != 8 && bitsAllocated != 16 && bitsAllocated != 12 && bitsAllocated != 1);
+        if (sizeDiffers || unusable) {
+            message("Can not register the file.\r[" + path + "]\rVANTOR-Viewer can not register it so skips the file.");
+            continue;
+        }
+
+        bool hasNumber = false;
+        const std::string numberText = tagText(dicom, 0x0020, 0x0013, &hasNumber);
+        imageNumber = hasNumber ? static_cast<std::int32_t>(numericValue(numberText)) : imageNumber + 1;
+        if (report.showProgress)
+            report.showProgress(static_cast<int>(i) + 1);
+
+        bool found = false;
+        const std::string interceptText = tagText(dicom, kImageGroup, 0x1052, &found);
+        series.RescaleIntercept = found ? numericValue(interceptText) : 0.0;
+        const std::string slopeText = tagText(dicom, kImageGroup, 0x1053, &found);
+        const double slope = found ? numericValue(slopeText) : 1.0;
+        double slicePosition = numericValue(tagText(dicom, 0x0020, 0x1041));
+        bool hasPosition = false;
+        const std::string position = tagText(dicom, 0x0020, 0x0032, &hasPosition);
+
+        if (!volumeDeclared) {
+            series.VolumeDims[0] = columns;
+            series.VolumeDims[1] = rows;
+            const std::string spacing = tagText(dicom, kImageGroup, 0x0030);
+            series.VoxelSpacing[0] = static_cast<float>(numericValue(firstValue(spacing)));
+            series.VoxelSpacing[1] = spacing.find('\\') == std::string::npos
+                                         ? series.VoxelSpacing[0]
+                                         : static_cast<float>(numericValue(spacing.substr(spacing.find('\\') + 1)));
+            if (hasPosition) {
+                const double z0 = lastValue(position);
+                const std::int32_t firstNumber = imageNumber;
+                dicom.loadHeaderOnly(neighbour);
+                const double z1 = lastValue(tagText(dicom, 0x0020, 0x0032));
+                bool neighbourHasNumber = false;
+                const std::string neighbourNumber = tagText(dicom, 0x0020, 0x0013, &neighbourHasNumber);
+                const std::int32_t secondNumber =
+                    neighbourHasNumber ? static_cast<std::int32_t>(numericValue(neighbourNumber)) : firstNumber + 1;
+                dicom.setfilename(path);
+                const double difference = secondNumber != firstNumber ? (z1 - z0) / (secondNumber - firstNumber) : z1 - z0;
+                series.VoxelSpacing[2] = static_cast<float>(std::fabs(difference));
+                slicePosition = z0;
+            } else {
+                slicePosition = 0.0;
+            }
+            readHeaderFields(dicom, firstFile);
+            if (series.VoxelSpacing[2] == 0.0F)
+                series.VoxelSpacing[2] = 1.0F;
+            if (series.VoxelSpacing[0] == 0.0F) {
+                series.VoxelSpacing[0] = 1.0F;
+                series.SpacingUnknown = true;
+            }
+            if (series.VoxelSpacing[1] == 0.0F)
+                series.VoxelSpacing[1] = 1.0F;
+            engine.SetDataProfile(columns, rows, series.SeriesFileCount, series.VoxelSpacing[0],
+                                  series.VoxelSpacing[1], -series.VoxelSpacing[2], 1.0, -1024);
+            volumeDeclared = true;
+        }
+
+        // Unsigned pixels above 32767 would turn negative if read as signed.
+        std::int16_t pixelRepresentation = 1;
+        dicom.GetTagShort(kImageGroup, 0x0103, pixelRepresentation);
+        engine.setIsSigned(pixelRepresentation != 0);
+        const std::uint8_t* pixels = dicom.hImage();
+        if (bitsAllocated == 16)
+            engine.SetDicomImage(reinterpret_cast<const std::int16_t*>(pixels), imageNumber, slope,
+                                 series.RescaleIntercept, slicePosition);
+        else
+            engine.SetDicomImageBits(pixels, bitsAllocated, imageNumber, slope, series.RescaleIntercept,
+                                     slicePosition);
+        series.EightBit = bitsAllocated == 8;
+    }
+    series.VolumeDims[2] = series.SeriesFileCount;
+    return volumeDeclared;
+}
+
+} // namespace vantor

@@ -128,6 +128,10 @@ WriteResult DataSetWriter::write(const DataSetOptions& options, const std::strin
   return result;
 }
 
+std::uint64_t DataSetWriter::phantomSeed(std::uint64_t seed, int patientIndex) {
+  return Random::mix(seed, static_cast<std::uint64_t>(patientIndex) + 1);
+}
+
 WriteResult DataSetWriter::writeSeries(const SeriesOptions& series, const std::string& seriesFolder, std::uint64_t seed,
                                        const std::string& groundTruthFolder) {
   WriteResult result;

@@ -61,7 +61,7 @@ bool SeriesWriter::write(const SeriesContext& context, WrittenSeries& written, s
   }
 
   // One chest per patient: anatomy from the patient's seed; findings from the series' options.
-  const std::uint64_t patientSeed = Random::mix(dataSet.seed, static_cast<std::uint64_t>(context.patientIndex) + 1);
+  const std::uint64_t patientSeed = DataSetWriter::phantomSeed(dataSet.seed, context.patientIndex);
   const ChestPhantom phantom(series, patientSeed);
   const UidGenerator uids(dataSet.seed);
   const auto p = static_cast<std::uint64_t>(context.patientIndex), s = static_cast<std::uint64_t>(context.studyIndex),

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -129,29 +130,47 @@ INSTANTIATE_TEST_SUITE_P(Syntaxes, GeneratedSeriesInZQDICOM,
                                            std::tuple{TransferSyntax::ExplicitVRBigEndian, 16},
                                            std::tuple{TransferSyntax::ExplicitVRLittleEndian, 8}));
 
-TEST(GeneratedSeriesInZQDICOMPixels, StoredValuesAreTheCtNumbersMinusTheIntercept) {
-  // Pixel values equal the phantom's CT numbers exactly.
+TEST(GeneratedSeriesInZQDICOMPixels, StoredValuesAreThePhantomsCtNumbersMinusTheIntercept) {
   for (const double intercept : {-1024.0, 0.0}) {
     SeriesOptions series = seriesWith(TransferSyntax::ExplicitVRLittleEndian, 16);
     series.rescaleIntercept = intercept;
     TemporaryFolder folder;
     const WriteResult result = DataSetWriter::writeSeries(series, folder / "s", 5);
     ASSERT_TRUE(result.ok) << result.error;
+    const Volume volume = ChestPhantom(series, DataSetWriter::phantomSeed(5, 0)).renderVolume();
     ZQDICOM dicom;
-    dicom.setfilename(result.series[0].files[2]);
-    EXPECT_EQ(tagText(dicom, 0x0028, 0x1052), intercept == 0 ? "0" : "-1024");
-    const std::uint8_t* pixels = dicom.hImage();
-    ASSERT_NE(pixels, nullptr);
-    int negative = 0;
-    for (int k = 0; k < 40 * 32; ++k) {
-      const auto stored = static_cast<std::int16_t>(pixels[2 * k] | (pixels[2 * k + 1] << 8));
-      const double hu = stored + intercept;
-      ASSERT_GE(hu, -1024);
-      ASSERT_LE(hu, 3071);
-      if (stored < 0) ++negative;
+    for (int slice = 0; slice < series.slices; ++slice) {
+      dicom.setfilename(result.series[0].files[static_cast<std::size_t>(slice)]);
+      EXPECT_EQ(tagText(dicom, 0x0028, 0x1052), intercept == 0 ? "0" : "-1024");
+      const std::uint8_t* pixels = dicom.hImage();
+      ASSERT_NE(pixels, nullptr);
+      int negative = 0;
+      for (int k = 0; k < 40 * 32; ++k) {
+        const auto stored = static_cast<std::int16_t>(pixels[2 * k] | (pixels[2 * k + 1] << 8));
+        ASSERT_EQ(stored + intercept, volume.hounsfield[static_cast<std::size_t>(slice * 40 * 32 + k)]) << slice << " " << k;
+        if (stored < 0) ++negative;
+      }
+      // Air is stored negative only without the -1024 offset.
+      EXPECT_EQ(negative > 0, intercept == 0);
     }
-    // Air is stored negative only without the -1024 offset.
-    EXPECT_EQ(negative > 0, intercept == 0);
+  }
+}
+
+TEST(GeneratedSeriesInZQDICOMPixels, EightBitSeriesHoldTheLungWindow) {
+  SeriesOptions series = seriesWith(TransferSyntax::ExplicitVRLittleEndian, 8);
+  TemporaryFolder folder;
+  const WriteResult result = DataSetWriter::writeSeries(series, folder / "s", 5);
+  ASSERT_TRUE(result.ok) << result.error;
+  const Volume volume = ChestPhantom(series, DataSetWriter::phantomSeed(5, 0)).renderVolume();
+  ZQDICOM dicom;
+  dicom.setfilename(result.series[0].files[3]);
+  const double slope = std::strtod(tagText(dicom, 0x0028, 0x1053).c_str(), nullptr);
+  const double intercept = std::strtod(tagText(dicom, 0x0028, 0x1052).c_str(), nullptr);
+  const std::uint8_t* pixels = dicom.hImage();
+  ASSERT_NE(pixels, nullptr);
+  for (int k = 0; k < 40 * 32; ++k) {
+    const double hu = std::clamp<double>(volume.hounsfield[static_cast<std::size_t>(3 * 40 * 32 + k)], -1350, 150);
+    ASSERT_NEAR(pixels[k] * slope + intercept, hu, slope / 2 + 1e-6) << k;
   }
 }
 

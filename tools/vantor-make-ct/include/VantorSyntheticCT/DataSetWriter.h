@@ -42,6 +42,11 @@ public:
   static WriteResult writeSeries(const SeriesOptions& series, const std::string& seriesFolder,
                                  std::uint64_t seed = 1,
                                  const std::string& groundTruthFolder = {});
+
+  // Seed of the chest of patient `patientIndex` (0-based) of a data set
+  // written with `seed`: ChestPhantom(series, phantomSeed(seed, p)) renders
+  // exactly the CT numbers of that patient's files (writeSeries: p = 0).
+  static std::uint64_t phantomSeed(std::uint64_t seed, int patientIndex);
 };
 
 }  // namespace VantorSyntheticCT

@@ -100,7 +100,8 @@ bool drawRoiMeasurement(OverlayCanvas& canvas, const MeasurementContext& context
 {
     const MeasurementScale scale(canvas.ImageWidth(), canvas.ImageHeight(), context.viewerWidthTwips,
                                  context.viewerHeightTwips);
-    if (!scale.valid())
+    // A drag back to its press point outlines nothing: the last drawing stays.
+    if (!scale.valid() || (p.x == p0.x && p.y == p0.y))
         return false;
     const RoiEllipse ellipse = roiEllipse(scale, shape, p0, p);
     collectRoiValues(canvas, ellipse, values);

@@ -50,7 +50,8 @@ std::optional<RoiStatistics> roiStatistics(std::span<const std::int16_t> values)
 void collectRoiValues(const OverlayCanvas& canvas, const RoiEllipse& ellipse, std::vector<std::int16_t>& values);
 
 // The "ROI" tool: histogram graph, ellipse and its longer axis in mm.
-// Returns false, leaving the overlay as it was, when no pixel gave a value.
+// Returns false, leaving the overlay as it was, for a drag back to its press
+// point or when no pixel gave a value.
 // values is working storage kept by the caller between moves.
 bool drawRoiMeasurement(OverlayCanvas& canvas, const MeasurementContext& context, RoiShape shape, TwipsPoint p0,
                         TwipsPoint p, std::vector<std::int16_t>& values);

@@ -42,8 +42,9 @@ void BilinearResampler::configure(std::int32_t sourceWidth, std::int32_t sourceH
     targetHeight_ = targetHeight;
 }
 
-void BilinearResampler::Scratch::prepare(std::int32_t width)
+void BilinearResampler::Scratch::prepare(std::int32_t width, std::int32_t sourceWidth)
 {
+    converted.resize(static_cast<std::size_t>(std::max(sourceWidth, 0)));
     const auto count = static_cast<std::size_t>(std::max(width, 0));
     for (auto* buffer : {&upperLeft, &upperRight, &lowerLeft, &lowerRight})
         buffer->resize(count);
@@ -52,17 +53,58 @@ void BilinearResampler::Scratch::prepare(std::int32_t width)
     lowerRow = -1;
 }
 
-template <typename Sample>
-void BilinearResampler::expandRow(const Sample* sourceRow, std::vector<float>& left, std::vector<float>& right) const
+namespace {
+
+// The per-pixel mix of one target row; wider vectors where the processor has them.
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define VANTOR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef VANTOR_VECTOR_CLONES
+#define VANTOR_VECTOR_CLONES
+#endif
+
+VANTOR_VECTOR_CLONES
+void mixRow(const float* fx, const float* ax, float fy, float ay, const float* upperLeft, const float* upperRight,
+            const float* lowerLeft, const float* lowerRight, std::int32_t* values, std::int32_t count)
 {
-    const std::int32_t* index = columns_.index.data();
-    const std::int32_t* next = columns_.next.data();
-    float* leftOut = left.data();
-    float* rightOut = right.data();
-    for (std::int32_t j = 0; j < targetWidth_; ++j) {
-        leftOut[j] = static_cast<float>(sourceRow[index[j]]);
-        rightOut[j] = static_cast<float>(sourceRow[next[j]]);
+    for (std::int32_t j = 0; j < count; ++j) {
+        const float w00 = ax[j] * ay;
+        const float w10 = fx[j] * ay;
+        const float w01 = ax[j] * fy;
+        const float w11 = 1.0f - w00 - w10 - w01;
+        // A zero weight adds exactly zero, the same as skipping its sample.
+        const float sum = w00 * upperLeft[j] + w10 * upperRight[j] + w01 * lowerLeft[j] + w11 * lowerRight[j] + 0.01f;
+        // Rounded down: for samples of 0 and above the same as truncation,
+        // and a negative sample mixed with itself stays that sample.
+        const auto truncated = static_cast<std::int32_t>(sum);
+        values[j] = truncated - (static_cast<float>(truncated) > sum ? 1 : 0);
     }
+}
+
+VANTOR_VECTOR_CLONES
+void pickColumns(const float* row, const std::int32_t* index, const std::int32_t* next, float* left, float* right,
+                 std::int32_t count)
+{
+    for (std::int32_t j = 0; j < count; ++j) {
+        left[j] = row[index[j]];
+        right[j] = row[next[j]];
+    }
+}
+
+} // namespace
+
+template <typename Sample>
+void BilinearResampler::expandRow(const Sample* sourceRow, std::vector<float>& converted, std::vector<float>& left,
+                                  std::vector<float>& right) const
+{
+    // Each source sample is converted once, then picked for every column that uses it.
+    float* row = converted.data();
+    const std::int32_t width = sourceWidth_;
+    for (std::int32_t i = 0; i < width; ++i)
+        row[i] = static_cast<float>(sourceRow[i]);
+    pickColumns(row, columns_.index.data(), columns_.next.data(), left.data(), right.data(), targetWidth_);
 }
 
 template <typename Sample>
@@ -79,36 +121,18 @@ void BilinearResampler::resampleRowOf(const Sample* source, std::int32_t y, Scra
             std::swap(scratch.upperRight, scratch.lowerRight);
             std::swap(scratch.upperRow, scratch.lowerRow);
         } else {
-            expandRow(rowAt(upper), scratch.upperLeft, scratch.upperRight);
+            expandRow(rowAt(upper), scratch.converted, scratch.upperLeft, scratch.upperRight);
             scratch.upperRow = upper;
         }
     }
     if (scratch.lowerRow != lower) {
-        expandRow(rowAt(lower), scratch.lowerLeft, scratch.lowerRight);
+        expandRow(rowAt(lower), scratch.converted, scratch.lowerLeft, scratch.lowerRight);
         scratch.lowerRow = lower;
     }
 
-    const float fy = rows_.fraction[y];
-    const float ay = rows_.complement[y];
-    const float* fx = columns_.fraction.data();
-    const float* ax = columns_.complement.data();
-    const float* upperLeft = scratch.upperLeft.data();
-    const float* upperRight = scratch.upperRight.data();
-    const float* lowerLeft = scratch.lowerLeft.data();
-    const float* lowerRight = scratch.lowerRight.data();
-    std::int32_t* values = scratch.values.data();
-    for (std::int32_t j = 0; j < targetWidth_; ++j) {
-        const float w00 = ax[j] * ay;
-        const float w10 = fx[j] * ay;
-        const float w01 = ax[j] * fy;
-        const float w11 = 1.0f - w00 - w10 - w01;
-        // A zero weight adds exactly zero, the same as skipping its sample.
-        const float sum = w00 * upperLeft[j] + w10 * upperRight[j] + w01 * lowerLeft[j] + w11 * lowerRight[j] + 0.01f;
-        // Rounded down: for samples of 0 and above the same as truncation,
-        // and a negative sample mixed with itself stays that sample.
-        const auto truncated = static_cast<std::int32_t>(sum);
-        values[j] = truncated - (static_cast<float>(truncated) > sum ? 1 : 0);
-    }
+    mixRow(columns_.fraction.data(), columns_.complement.data(), rows_.fraction[y], rows_.complement[y],
+           scratch.upperLeft.data(), scratch.upperRight.data(), scratch.lowerLeft.data(), scratch.lowerRight.data(),
+           scratch.values.data(), targetWidth_);
 }
 
 void BilinearResampler::resampleRow(const std::int16_t* source, std::int32_t y, Scratch& scratch) const
@@ -133,7 +157,7 @@ void resampleImage(const Sample* source, std::int32_t sourceWidth, std::int32_t 
     BilinearResampler resampler;
     resampler.configure(sourceWidth, sourceHeight, targetWidth, targetHeight);
     BilinearResampler::Scratch scratch;
-    scratch.prepare(targetWidth);
+    scratch.prepare(targetWidth, sourceWidth);
     constexpr std::int32_t lowest = std::numeric_limits<Sample>::min();
     constexpr std::int32_t highest = std::numeric_limits<Sample>::max();
     for (std::int32_t y = 0; y < targetHeight; ++y) {

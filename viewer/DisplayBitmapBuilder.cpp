@@ -10,6 +10,36 @@ DisplayBitmapBuilder::DisplayBitmapBuilder() = default;
 
 namespace {
 
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define VANTOR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef VANTOR_VECTOR_CLONES
+#define VANTOR_VECTOR_CLONES
+#endif
+
+// Window mapping of one row: one table load per pixel (the sample's 16 bits
+// index the table, so no value can read outside it).
+template <typename Value>
+inline void mapRowOf(const Value* values, const std::uint32_t* table, std::uint32_t* out, std::int32_t count)
+{
+    for (std::int32_t x = 0; x < count; ++x)
+        out[x] = table[static_cast<std::uint16_t>(values[x])];
+}
+
+VANTOR_VECTOR_CLONES
+void mapRow(const std::int32_t* values, const std::uint32_t* table, std::uint32_t* out, std::int32_t count)
+{
+    mapRowOf(values, table, out, count);
+}
+
+VANTOR_VECTOR_CLONES
+void mapRow(const std::int16_t* values, const std::uint32_t* table, std::uint32_t* out, std::int32_t count)
+{
+    mapRowOf(values, table, out, count);
+}
+
 bool resamplingApplies(std::int32_t mode, std::int32_t imageWidth, std::int32_t targetWidth, std::int32_t targetHeight)
 {
     // An empty window has nothing to resample to: the image keeps its size.
@@ -68,7 +98,7 @@ bool DisplayBitmapBuilder::build(const ImageSamples& samples, std::int32_t targe
         scratch_[t].resize(planes);
         if (resample)
             for (auto& scratch : scratch_[t])
-                scratch.prepare(outWidth);
+                scratch.prepare(outWidth, width);
     }
 
     const void* address = samples.address();
@@ -95,20 +125,15 @@ void DisplayBitmapBuilder::buildRows(const void* samples, std::int32_t sourceWid
     const auto plane = static_cast<std::size_t>(sourceWidth) * static_cast<std::size_t>(sourceHeight);
     if (imageType_ == 0) {
         const auto* source = static_cast<const std::int16_t*>(samples);
-        const std::uint8_t* table = mapping_.table();
+        // Resampled values lie between their samples, so they are 16-bit values too.
+        const std::uint32_t* table = mapping_.pixelTable();
         for (std::int32_t y = firstRow; y < endRow; ++y) {
             std::uint32_t* out = bitmap_.row(y);
             if (resample) {
                 resampler_.resampleRow(source, y, scratch[0]);
-                const std::int32_t* values = scratch[0].values.data();
-                for (std::int32_t x = 0; x < outWidth; ++x) {
-                    const auto value = static_cast<std::uint16_t>(std::clamp(values[x], -32768, 32767));
-                    out[x] = DisplayBitmap::fromGrey(table[value]);
-                }
+                mapRow(scratch[0].values.data(), table, out, outWidth);
             } else {
-                const std::int16_t* in = source + static_cast<std::size_t>(y) * sourceWidth;
-                for (std::int32_t x = 0; x < outWidth; ++x)
-                    out[x] = DisplayBitmap::fromGrey(table[static_cast<std::uint16_t>(in[x])]);
+                mapRow(source + static_cast<std::size_t>(y) * sourceWidth, table, out, outWidth);
             }
         }
         return;

@@ -28,6 +28,7 @@ void WindowMapping::configure(std::int32_t windowLevel, std::int32_t windowWidth
         else
             grey = static_cast<std::uint8_t>(shifted * 255 / width);
         table_[static_cast<std::uint16_t>(sample)] = grey;
+        pixels_[static_cast<std::uint16_t>(sample)] = DisplayBitmap::fromGrey(grey);
     }
     windowLevel_ = windowLevel;
     windowWidth_ = windowWidth;

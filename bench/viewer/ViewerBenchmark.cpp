@@ -3,6 +3,7 @@
 // same output measured in the same run, and a full repaint through grab().
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
+#include "ZVImgViewer/DisplayBitmap.h"
 #include "ZVImgViewer/DisplayBitmapBuilder.h"
 #include "ZVImgViewer/ImageSamples.h"
 #include "ZVImgViewer/RazazUrirAdeder.h"
@@ -126,6 +127,10 @@ void BM_SliceChange(benchmark::State& state)
         shown.viewer.RedrawImage();
         QPixmap picture = shown.viewer.grab();
         benchmark::DoNotOptimize(picture.cacheKey());
+    }
+    if (const DisplayBitmap* bitmap = shown.viewer.displayBitmap()) {
+        state.counters["bitmap_width"] = bitmap->width();
+        state.counters["bitmap_height"] = bitmap->height();
     }
 }
 

@@ -35,13 +35,14 @@ public:
     std::int32_t targetWidth() const { return targetWidth_; }
     std::int32_t targetHeight() const { return targetHeight_; }
 
-    // Per-thread work space, sized by the caller once per rebuild.
+    // Per-thread work space, sized by the caller once per rebuild (target and source widths).
     struct Scratch {
+        std::vector<float> converted; // one source row
         std::vector<float> upperLeft, upperRight, lowerLeft, lowerRight;
         std::vector<std::int32_t> values;
         std::int32_t upperRow = -1;
         std::int32_t lowerRow = -1;
-        void prepare(std::int32_t width);
+        void prepare(std::int32_t width, std::int32_t sourceWidth);
     };
 
     // Resamples target row y of a signed 16-bit source (rows of sourceWidth
@@ -58,7 +59,8 @@ public:
 
 private:
     template <typename Sample>
-    void expandRow(const Sample* sourceRow, std::vector<float>& left, std::vector<float>& right) const;
+    void expandRow(const Sample* sourceRow, std::vector<float>& converted, std::vector<float>& left,
+                   std::vector<float>& right) const;
     template <typename Sample>
     void resampleRowOf(const Sample* source, std::int32_t y, Scratch& scratch) const;
 

@@ -42,7 +42,7 @@ void renderRowsWith(const VolumeView& volume, const Reader& reader, const ViewSa
                     std::int16_t* image)
 {
     const SampleLimits limits(volume);
-    const std::int32_t slabEnd = request.start + request.depth - 1;
+    const std::int64_t slabEnd = std::int64_t{request.start} + request.depth - 1;
     for (std::int32_t j = rowBegin; j < rowEnd; ++j) {
         std::int16_t* out = image + static_cast<std::ptrdiff_t>(request.width) * j;
         for (std::int32_t i = 0; i < request.width; ++i) {
@@ -59,14 +59,15 @@ void renderRowsWith(const VolumeView& volume, const Reader& reader, const ViewSa
             double first;
             double last;
             if (depthRange(base, view.depth, limits, first, last)) {
-                const std::int32_t kBegin =
-                    static_cast<std::int32_t>(std::max<double>(request.start, std::min<double>(first, slabEnd + 1.0)));
-                const std::int32_t kEnd =
-                    static_cast<std::int32_t>(std::min<double>(slabEnd, std::max<double>(last, request.start - 1.0)));
+                const auto kBegin = static_cast<std::int64_t>(
+                    std::max<double>(request.start, std::min<double>(first, static_cast<double>(slabEnd) + 1.0)));
+                const auto kEnd = static_cast<std::int64_t>(
+                    std::min<double>(static_cast<double>(slabEnd), std::max<double>(last, request.start - 1.0)));
                 bool entered = false;
-                for (std::int32_t k = kBegin; k <= kEnd; ++k) {
-                    const double q[3] = {base[0] + k * view.depth[0], base[1] + k * view.depth[1],
-                                         base[2] + k * view.depth[2]};
+                for (std::int64_t k = kBegin; k <= kEnd; ++k) {
+                    const double depth = static_cast<double>(k);
+                    const double q[3] = {base[0] + depth * view.depth[0], base[1] + depth * view.depth[1],
+                                         base[2] + depth * view.depth[2]};
                     if (!limits.inside(q)) {
                         if (entered)
                             break;

@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zvipengine {
 
 SliceConversion::SliceConversion(double ratio, double shift)
@@ -20,8 +24,34 @@ void SliceConversion::convert16(const std::int16_t* __restrict input, bool isSig
 {
     if (integerPath_) {
         const std::int32_t shift = integerShift_;
+        std::size_t i = 0;
+#if defined(__SSE2__)
+        // Saturating 16-bit arithmetic gives the clamp to 0..32767 directly,
+        // eight samples at a time.
+        if (shift >= -32767 && shift <= 32767) {
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i top = _mm_set1_epi16(32767);
+            if (isSigned) {
+                const __m128i add = _mm_set1_epi16(static_cast<std::int16_t>(shift));
+                for (; i + 8 <= count; i += 8) {
+                    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(input + i));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(output + i), _mm_max_epi16(_mm_adds_epi16(v, add), zero));
+                }
+            } else {
+                const __m128i amount = _mm_set1_epi16(static_cast<std::int16_t>(shift < 0 ? -shift : shift));
+                for (; i + 8 <= count; i += 8) {
+                    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(input + i));
+                    const __m128i moved = shift < 0 ? _mm_subs_epu16(v, amount) : _mm_adds_epu16(v, amount);
+                    // Values of 32768 and above (sign bit set) become 32767.
+                    const __m128i high = _mm_srai_epi16(moved, 15);
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(output + i),
+                                     _mm_or_si128(_mm_andnot_si128(high, moved), _mm_and_si128(high, top)));
+                }
+            }
+        }
+#endif
         if (isSigned) {
-            for (std::size_t i = 0; i < count; ++i) {
+            for (; i < count; ++i) {
                 std::int32_t v = input[i] + shift;
                 v = v < 0 ? 0 : v;
                 v = v > 32767 ? 32767 : v;
@@ -29,7 +59,7 @@ void SliceConversion::convert16(const std::int16_t* __restrict input, bool isSig
             }
         } else {
             const auto* unsignedInput = reinterpret_cast<const std::uint16_t*>(input);
-            for (std::size_t i = 0; i < count; ++i) {
+            for (; i < count; ++i) {
                 std::int32_t v = unsignedInput[i] + shift;
                 v = v < 0 ? 0 : v;
                 v = v > 32767 ? 32767 : v;

@@ -18,12 +18,22 @@ std::int32_t VolumeStore::declare(std::int32_t width, std::int32_t height, std::
     const std::int64_t count = static_cast<std::int64_t>(width) * height * slices;
     if (width <= 0 || height <= 0 || slices <= 0 || !(spacingWidth >= 0.0) || !(spacingHeight >= 0.0) ||
         spacingSlice == 0.0 || !std::isfinite(spacingSlice) || !std::isfinite(spacingWidth) ||
-        !std::isfinite(spacingHeight) || slope == 0.0 || !std::isfinite(slope) || count > INT32_MAX)
+        !std::isfinite(spacingHeight) || slope == 0.0 || !std::isfinite(slope) || count > INT32_MAX) {
+        releaseMemory();
         return -1;
+    }
     const std::size_t bytes = static_cast<std::size_t>(count) * 2;
-    if (!block_.allocate(bytes)) {
-        reset();
-        return static_cast<std::int32_t>(std::min<std::size_t>(bytes + AlignedBlock::Alignment, INT32_MAX));
+    if (spare_.size() == bytes) {
+        // The previous series' samples must not show through slices that
+        // are never handed over.
+        block_ = std::move(spare_);
+        std::memset(block_.data(), 0, bytes);
+    } else {
+        spare_.release();
+        if (!block_.allocate(bytes)) {
+            reset();
+            return static_cast<std::int32_t>(std::min<std::size_t>(bytes + AlignedBlock::Alignment, INT32_MAX));
+        }
     }
     try {
         records.resize(static_cast<std::size_t>(slices));
@@ -46,7 +56,8 @@ std::int32_t VolumeStore::declare(std::int32_t width, std::int32_t height, std::
 
 void VolumeStore::reset()
 {
-    block_.release();
+    if (!block_.empty())
+        spare_ = std::move(block_);
     records = {};
     X = Y = Z = 0;
     spacingX = spacingY = spacingZ = 0.0f;
@@ -55,6 +66,12 @@ void VolumeStore::reset()
     for (int a = 0; a < 3; ++a)
         rowCosines[a] = columnCosines[a] = normal[a] = origin[a] = 0.0f;
     orientationType = 0;
+}
+
+void VolumeStore::releaseMemory()
+{
+    reset();
+    spare_.release();
 }
 
 bool VolumeStore::shrink(std::int32_t slices)

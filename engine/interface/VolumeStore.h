@@ -19,6 +19,8 @@ public:
     std::int32_t declare(std::int32_t width, std::int32_t height, std::int32_t slices, double spacingWidth,
                          double spacingHeight, double spacingSlice, double slope, double offset);
     void reset();
+    // Gives back the memory kept for the next declaration as well.
+    void releaseMemory();
     // Keeps the first `slices` slices (1 .. capacity - 1) and gives the rest
     // of the memory back when a smaller block can be had.
     bool shrink(std::int32_t slices);
@@ -49,6 +51,10 @@ public:
 
 private:
     AlignedBlock block_;
+    // The memory of the previous volume: a following declaration of the
+    // same size takes it back instead of asking the system for fresh pages,
+    // whose first touch costs more than the whole slice conversion.
+    AlignedBlock spare_;
 };
 
 } // namespace zvipengine

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,39 @@ TEST(SliceHandOver, ConvertsClampsAndTruncates)
     ASSERT_TRUE(engine.SetDicomImage(one, 5, 1.0, -1024.5, 0.0));
     EXPECT_EQ(engine.PtrData()[8], 0);
     EXPECT_EQ(engine.PtrData()[9], 0);
+}
+
+TEST(SliceHandOver, EveryConversionPathFollowsTheFormula)
+{
+    // 37 pixels: the vector path and its scalar tail both take part.
+    std::vector<std::int16_t> pixels = {-32768, -32767, -1025, -1024, -1023, -1, 0, 1, 2, 1023, 1024, 16383,
+                                        16384, 31743, 31744, 32766, 32767};
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> any(-32768, 32767);
+    while (pixels.size() < 37)
+        pixels.push_back(static_cast<std::int16_t>(any(random)));
+    struct Case {
+        bool isSigned;
+        double slope;
+        double intercept;
+        std::int16_t baseOffset;
+    };
+    const Case cases[] = {{true, 1.0, -1024.0, -1024}, {true, 1.0, 0.0, -1024},   {true, 1.0, -3000.0, 0},
+                          {false, 1.0, 0.0, -1024},    {false, 1.0, -1024.0, 0}, {false, 1.0, -40000.0, 0},
+                          {true, 1.0, 40000.0, 0},     {true, 0.5, -1024.0, -1024}, {false, 2.5, 10.25, 0}};
+    for (const Case& c : cases) {
+        VazAZUrorav engine;
+        ASSERT_TRUE(engine.SetDataProfile(37, 1, 1, 1.0, 1.0, 1.0, 1.0, c.baseOffset));
+        engine.setIsSigned(c.isSigned);
+        ASSERT_TRUE(engine.SetDicomImage(pixels.data(), 1, c.slope, c.intercept, 0.0));
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const double v = c.isSigned ? pixels[i] : static_cast<std::uint16_t>(pixels[i]);
+            const double value = std::trunc(v * c.slope + (c.intercept - c.baseOffset));
+            const int expected = value > 32767 ? 32767 : (value < 0 ? 0 : static_cast<int>(value));
+            ASSERT_EQ(engine.PtrData()[i], expected)
+                << "pixel " << pixels[i] << " signed " << c.isSigned << " intercept " << c.intercept;
+        }
+    }
 }
 
 TEST(SliceHandOver, RefusesBadSlicesAndNeverWritesPastTheVolume)

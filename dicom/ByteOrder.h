@@ -39,6 +39,8 @@ inline std::uint32_t swap32(std::uint32_t value) { return __builtin_bswap32(valu
 // partial unit is left as it is.
 inline void swapUnits(std::uint8_t* bytes, std::size_t length, std::size_t unitSize)
 {
+    if (unitSize < 2)
+        return;  // text and byte values (unit 0 or 1) keep their order
     const std::size_t units = length / unitSize;
     switch (unitSize) {
     case 2:

@@ -59,7 +59,8 @@ bool makeTree()
                 study.series.push_back(series);
             }
         }
-        const VantorSyntheticCT::WriteResult written = VantorSyntheticCT::DataSetWriter::write(options, DataFolder, {});
+        const VantorSyntheticCT::WriteResult written =
+            VantorSyntheticCT::DataSetWriter::write(options, DataFolder, {});
         if (!written.ok) {
             std::fprintf(stderr, "cannot generate the tree: %s\n", written.error.c_str());
             return false;
@@ -90,8 +91,8 @@ void BM_CatalogueWalk(benchmark::State& state)
         files = result.filesExamined;
         benchmark::DoNotOptimize(result.catalogue.Patients.data());
     }
-    state.counters["files/s"] = benchmark::Counter(double(files) * double(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["files/s"] =
+        benchmark::Counter(double(files) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // The same walk through full loads (pixel data read too): what the header-only load saves.
@@ -104,8 +105,8 @@ void BM_FullLoadOfEveryFile(benchmark::State& state)
             std::string value(128, '\0');
             benchmark::DoNotOptimize(dicom.GetTagString(0x0002, 0x0002, value, 128));
         }
-    state.counters["files/s"] = benchmark::Counter(double(g_files.size()) * double(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["files/s"] =
+        benchmark::Counter(double(g_files.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // Opening and reading every byte of every file: no parser can walk the tree faster
@@ -122,8 +123,8 @@ void BM_ReadEveryFileWhole(benchmark::State& state)
             }
             ::close(descriptor);
         }
-    state.counters["files/s"] = benchmark::Counter(double(g_files.size()) * double(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["files/s"] =
+        benchmark::Counter(double(g_files.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 #ifdef VANTOR_HAVE_GDCM
@@ -145,8 +146,8 @@ void BM_GdcmScanner(benchmark::State& state)
         files = directory.GetFilenames().size();
         benchmark::DoNotOptimize(&scanner);
     }
-    state.counters["files/s"] = benchmark::Counter(double(files) * double(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["files/s"] =
+        benchmark::Counter(double(files) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GdcmScanner)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 #endif
@@ -168,11 +169,13 @@ public:
     std::map<std::string, double> milliseconds;
 };
 
-void summary(const SummaryReporter& reporter, const char* name, const std::string& ours, const std::string& peer)
+void summary(const SummaryReporter& reporter, const char* name, const std::string& ours,
+             const std::string& peer)
 {
     const auto a = reporter.milliseconds.find(ours);
     const auto b = reporter.milliseconds.find(peer);
-    if (a == reporter.milliseconds.end() || b == reporter.milliseconds.end() || a->second <= 0 || b->second <= 0) {
+    if (a == reporter.milliseconds.end() || b == reporter.milliseconds.end() || a->second <= 0 ||
+        b->second <= 0) {
         std::printf("%s: not measured\n", name);
         return;
     }
@@ -193,7 +196,8 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n");
 #ifdef VANTOR_HAVE_GDCM
-    summary(reporter, "catalogue walk of 3000 files vs gdcm::Scanner (4 tags)", "BM_CatalogueWalk", "BM_GdcmScanner");
+    summary(reporter, "catalogue walk of 3000 files vs gdcm::Scanner (4 tags)", "BM_CatalogueWalk",
+            "BM_GdcmScanner");
 #else
     std::printf("catalogue walk vs gdcm::Scanner: skipped, GDCM was not found at configure time\n");
 #endif

@@ -15,7 +15,7 @@ struct Catalogue {
     // Most entries one level may hold: counts and indices are 16-bit.
     static constexpr std::size_t MaximumEntries = 32767;
 
-    std::string TopFolder;  // the chosen folder, as given
+    std::string TopFolder; // the chosen folder, as given
     std::vector<PatientEntry> Patients;
 
     std::int16_t PatientCount() const { return static_cast<std::int16_t>(Patients.size()); }

@@ -28,7 +28,8 @@ bool startsWith(const std::string& text, std::string_view prefix)
 
 bool endsWith(const std::string& text, std::string_view suffix)
 {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // One "<Tag>value</Tag>" line: the tag is the text between the first "<" and the
@@ -45,7 +46,8 @@ struct TaggedLine {
             return;
         tag = line.substr(open + 1, close - open - 1);
         const std::size_t valueEnd = line.find('<', close + 1);
-        value = line.substr(close + 1, valueEnd == std::string::npos ? std::string::npos : valueEnd - close - 1);
+        value =
+            line.substr(close + 1, valueEnd == std::string::npos ? std::string::npos : valueEnd - close - 1);
     }
 };
 
@@ -54,8 +56,8 @@ std::optional<std::int16_t> seriesNumber(const std::string& text)
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || text.empty() || value < std::numeric_limits<std::int16_t>::min() ||
-        value > std::numeric_limits<std::int16_t>::max())
+    if (error != std::errc() || stop != end || text.empty() ||
+        value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
         return std::nullopt;
     return static_cast<std::int16_t>(value);
 }
@@ -166,7 +168,8 @@ private:
             else if (tagged.tag == "PatientID")
                 patient.PatientID = tagged.value;
         }
-        return readList(patient.Studies, "<study>", "</Studies>", &CacheParser::readStudy) && expect("</patient>");
+        return readList(patient.Studies, "<study>", "</Studies>", &CacheParser::readStudy) &&
+               expect("</patient>");
     }
 
     bool readStudy(StudyEntry& study)
@@ -191,7 +194,8 @@ private:
             else if (tagged.tag == "StudyID")
                 study.StudyID = tagged.value;
         }
-        return readList(study.Serieses, "<Series>", "</Serieses>", &CacheParser::readSeries) && expect("</study>");
+        return readList(study.Serieses, "<Series>", "</Serieses>", &CacheParser::readSeries) &&
+               expect("</study>");
     }
 
     bool readSeries(SeriesEntry& series)

@@ -31,8 +31,9 @@ public:
     static Result parse(const std::string& text);
 
     static constexpr const char* Declaration = R"(<?xml version="1.0" encoding="UTF-8" ?>)";
-    static std::string unreadableFileMessage(const std::string& firstLine);  // "このファイルは読めません．" CR line
-    static std::string badTagMessage(const std::string& line);               // "タグが不正です．(" line ")"
+    static std::string
+    unreadableFileMessage(const std::string& firstLine); // "このファイルは読めません．" CR line
+    static std::string badTagMessage(const std::string& line); // "タグが不正です．(" line ")"
 };
 
 } // namespace vantor

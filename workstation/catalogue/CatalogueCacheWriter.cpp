@@ -105,7 +105,8 @@ std::string CatalogueCacheWriter::text(const Catalogue& catalogue)
     return out;
 }
 
-CatalogueCacheWriter::Result CatalogueCacheWriter::write(const Catalogue& catalogue, const std::string& cachePath)
+CatalogueCacheWriter::Result CatalogueCacheWriter::write(const Catalogue& catalogue,
+                                                         const std::string& cachePath)
 {
     Result result;
     if (!canStore(catalogue)) {

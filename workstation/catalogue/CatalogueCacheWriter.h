@@ -13,7 +13,7 @@ class CatalogueCacheWriter {
 public:
     struct Result {
         bool written = false;
-        std::string error;  // why nothing was written; empty when written
+        std::string error; // why nothing was written; empty when written
     };
 
     static Result write(const Catalogue& catalogue, const std::string& cachePath);

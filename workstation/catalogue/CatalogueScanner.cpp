@@ -146,7 +146,8 @@ private:
 
 } // namespace
 
-CatalogueScanner::Result CatalogueScanner::scan(const std::string& folder, ZQDICOM& dicom, const Progress& progress)
+CatalogueScanner::Result CatalogueScanner::scan(const std::string& folder, ZQDICOM& dicom,
+                                                const Progress& progress)
 {
     return FolderWalk(folder, dicom, progress).run();
 }

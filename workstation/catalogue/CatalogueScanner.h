@@ -22,8 +22,8 @@ public:
 
     struct Result {
         Outcome outcome = Outcome::Failed;
-        Catalogue catalogue;        // usable only when the outcome is Complete
-        std::string failureDetail;  // the reason when Failed, e.g. "There is not any patients in [ /x ]."
+        Catalogue catalogue;       // usable only when the outcome is Complete
+        std::string failureDetail; // the reason when Failed, e.g. "There is not any patients in [ /x ]."
         std::size_t filesExamined = 0;
     };
 

@@ -28,10 +28,9 @@ bool DirectoryListing::nameLess(const std::string& left, const std::string& righ
     if (left.size() != right.size())
         return left.size() < right.size();
     // Equal without case: bytes decide, so the order is total and repeatable.
-    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
-                                        [](char a, char b) {
-                                            return static_cast<unsigned char>(a) < static_cast<unsigned char>(b);
-                                        });
+    return std::lexicographical_compare(
+        left.begin(), left.end(), right.begin(), right.end(),
+        [](char a, char b) { return static_cast<unsigned char>(a) < static_cast<unsigned char>(b); });
 }
 
 std::string DirectoryListing::join(const std::string& folder, const std::string& name)

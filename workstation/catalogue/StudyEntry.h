@@ -10,8 +10,8 @@ namespace vantor {
 
 // One study folder of a patient.
 struct StudyEntry {
-    std::string FolderName;  // bare name of the study folder
-    std::string StudyDate;   // (0008,0020) as stored, from the first registered file of the last series
+    std::string FolderName; // bare name of the study folder
+    std::string StudyDate;  // (0008,0020) as stored, from the first registered file of the last series
     // Carried by the cache file; a folder walk leaves them empty.
     std::string StudyTime;
     std::string Accession;

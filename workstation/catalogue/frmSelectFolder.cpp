@@ -55,8 +55,9 @@ QString modificationText(const QString& path)
 
 bool isPseudoFileSystem(const QStorageInfo& volume)
 {
-    static const QStringList skipped = {QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
-                                        QStringLiteral("/run"), QStringLiteral("/snap")};
+    static const QStringList skipped = {QStringLiteral("/proc"), QStringLiteral("/sys"),
+                                        QStringLiteral("/dev"), QStringLiteral("/run"),
+                                        QStringLiteral("/snap")};
     const QString root = volume.rootPath();
     for (const QString& prefix : skipped)
         if (root == prefix || root.startsWith(prefix + QLatin1Char('/')))
@@ -183,7 +184,7 @@ void frmSelectFolder::setFolder(const QString& folder)
         Dir1->setCurrentIndex(index);
         Dir1->expand(index);
         Dir1->scrollTo(index);
-        m_folder = folder;  // as given: the tree may have spelled it differently
+        m_folder = folder; // as given: the tree may have spelled it differently
     }
 }
 
@@ -196,8 +197,8 @@ QString frmSelectFolder::shown(const std::string& text)
 
 QMessageBox::StandardButton frmSelectFolder::askYesNo(const QString& text)
 {
-    return QMessageBox::question(this, QStringLiteral("VANTORViewer"), text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes);
+    return QMessageBox::question(this, QStringLiteral("VANTORViewer"), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
 }
 
 void frmSelectFolder::showMessage(const QString& text)
@@ -266,13 +267,14 @@ void frmSelectFolder::walk(const std::string& folder)
     {
         const BusyCursor busy;
         setWalking(true);
-        result = CatalogueScanner::scan(folder, *m_dicom, [this](const std::string& path, std::size_t examined) {
-            lblFileName->setText(QString::fromStdString(path));
-            lblFileCount->setText(tr("%n file(s) read", nullptr, static_cast<int>(examined)));
-            // Keeps the window live: the label repaints and Cancel is heard.
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-            return !m_cancelRequested;
-        });
+        result =
+            CatalogueScanner::scan(folder, *m_dicom, [this](const std::string& path, std::size_t examined) {
+                lblFileName->setText(QString::fromStdString(path));
+                lblFileCount->setText(tr("%n file(s) read", nullptr, static_cast<int>(examined)));
+                // Keeps the window live: the label repaints and Cancel is heard.
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+                return !m_cancelRequested;
+            });
         setWalking(false);
     }
     lblFileCount->setText(tr("%n file(s) read", nullptr, static_cast<int>(result.filesExamined)));
@@ -379,7 +381,8 @@ bool frmSelectFolder::eventFilter(QObject* watched, QEvent* event)
                 break;
             }
         }
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier) {
             // Enter opens the highlighted folder instead of pressing a button.
             const QModelIndex current = Dir1->currentIndex();
             if (current.isValid()) {

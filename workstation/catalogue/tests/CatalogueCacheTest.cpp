@@ -46,44 +46,43 @@ Catalogue smallCatalogue()
     return catalogue;
 }
 
-const std::string smallCatalogueText =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
-    "<Patients>\r\n"
-    "<patient>\r\n"
-    "<PatientName>YAMADA^TARO=山田^太郎</PatientName>\r\n"
-    "<PatientID>ID 01 </PatientID>\r\n"
-    "<Studies>\r\n"
-    "<study>\r\n"
-    "<StudyDate>20260105</StudyDate>\r\n"
-    "<StudyTime>093000</StudyTime>\r\n"
-    "<Accession>ACC1</Accession>\r\n"
-    "<StudyDesc>CT CHEST</StudyDesc>\r\n"
-    "<StudyInstanceUID>1.2.3</StudyInstanceUID>\r\n"
-    "<StudyID>7</StudyID>\r\n"
-    "<Serieses>\r\n"
-    "<Series>\r\n"
-    "<Modality>CT</Modality>\r\n"
-    "<Manufacturer>Maker</Manufacturer>\r\n"
-    "<InstitutionName>Clinic</InstitutionName>\r\n"
-    "<InstitutionAddr>1 Street</InstitutionAddr>\r\n"
-    "<SeriesDesc>LUNG</SeriesDesc>\r\n"
-    "<DoctorName>DR^WHO</DoctorName>\r\n"
-    "<SeriesInstanceUID>1.2.3.4</SeriesInstanceUID>\r\n"
-    "<SeriesNo>12</SeriesNo>\r\n"
-    "<Files>\r\n"
-    "<File>\r\n"
-    "<FileName>/data/case1/PAT1/ST1/SE2/IM1.dcm</FileName>\r\n"
-    "</File>\r\n"
-    "<File>\r\n"
-    "<FileName>/data/case1/PAT1/ST1/SE2/IM2.dcm</FileName>\r\n"
-    "</File>\r\n"
-    "</Files>\r\n"
-    "</Series>\r\n"
-    "</Serieses>\r\n"
-    "</study>\r\n"
-    "</Studies>\r\n"
-    "</patient>\r\n"
-    "</Patients>\r\n";
+const std::string smallCatalogueText = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
+                                       "<Patients>\r\n"
+                                       "<patient>\r\n"
+                                       "<PatientName>YAMADA^TARO=山田^太郎</PatientName>\r\n"
+                                       "<PatientID>ID 01 </PatientID>\r\n"
+                                       "<Studies>\r\n"
+                                       "<study>\r\n"
+                                       "<StudyDate>20260105</StudyDate>\r\n"
+                                       "<StudyTime>093000</StudyTime>\r\n"
+                                       "<Accession>ACC1</Accession>\r\n"
+                                       "<StudyDesc>CT CHEST</StudyDesc>\r\n"
+                                       "<StudyInstanceUID>1.2.3</StudyInstanceUID>\r\n"
+                                       "<StudyID>7</StudyID>\r\n"
+                                       "<Serieses>\r\n"
+                                       "<Series>\r\n"
+                                       "<Modality>CT</Modality>\r\n"
+                                       "<Manufacturer>Maker</Manufacturer>\r\n"
+                                       "<InstitutionName>Clinic</InstitutionName>\r\n"
+                                       "<InstitutionAddr>1 Street</InstitutionAddr>\r\n"
+                                       "<SeriesDesc>LUNG</SeriesDesc>\r\n"
+                                       "<DoctorName>DR^WHO</DoctorName>\r\n"
+                                       "<SeriesInstanceUID>1.2.3.4</SeriesInstanceUID>\r\n"
+                                       "<SeriesNo>12</SeriesNo>\r\n"
+                                       "<Files>\r\n"
+                                       "<File>\r\n"
+                                       "<FileName>/data/case1/PAT1/ST1/SE2/IM1.dcm</FileName>\r\n"
+                                       "</File>\r\n"
+                                       "<File>\r\n"
+                                       "<FileName>/data/case1/PAT1/ST1/SE2/IM2.dcm</FileName>\r\n"
+                                       "</File>\r\n"
+                                       "</Files>\r\n"
+                                       "</Series>\r\n"
+                                       "</Serieses>\r\n"
+                                       "</study>\r\n"
+                                       "</Studies>\r\n"
+                                       "</patient>\r\n"
+                                       "</Patients>\r\n";
 
 void expectSameEntries(const Catalogue& left, const Catalogue& right)
 {
@@ -98,18 +97,19 @@ void expectSameEntries(const Catalogue& left, const Catalogue& right)
         for (std::size_t s = 0; s < a.Studies.size(); ++s) {
             const StudyEntry& x = a.Studies[s];
             const StudyEntry& y = b.Studies[s];
-            EXPECT_EQ(std::tie(x.FolderName, x.StudyDate, x.StudyTime, x.Accession, x.StudyDesc, x.StudyInstanceUID,
-                               x.StudyID),
-                      std::tie(y.FolderName, y.StudyDate, y.StudyTime, y.Accession, y.StudyDesc, y.StudyInstanceUID,
-                               y.StudyID));
+            EXPECT_EQ(std::tie(x.FolderName, x.StudyDate, x.StudyTime, x.Accession, x.StudyDesc,
+                               x.StudyInstanceUID, x.StudyID),
+                      std::tie(y.FolderName, y.StudyDate, y.StudyTime, y.Accession, y.StudyDesc,
+                               y.StudyInstanceUID, y.StudyID));
             ASSERT_EQ(x.SeriesCount(), y.SeriesCount());
             for (std::size_t e = 0; e < x.Serieses.size(); ++e) {
                 const SeriesEntry& u = x.Serieses[e];
                 const SeriesEntry& v = y.Serieses[e];
-                EXPECT_EQ(std::tie(u.FolderName, u.Modality, u.Manufacturer, u.InstitutionName, u.InstitutionAddr,
-                                   u.SeriesDesc, u.DoctorName, u.SeriesInstanceUID, u.SeriesNo, u.Files),
-                          std::tie(v.FolderName, v.Modality, v.Manufacturer, v.InstitutionName, v.InstitutionAddr,
-                                   v.SeriesDesc, v.DoctorName, v.SeriesInstanceUID, v.SeriesNo, v.Files));
+                EXPECT_EQ(
+                    std::tie(u.FolderName, u.Modality, u.Manufacturer, u.InstitutionName, u.InstitutionAddr,
+                             u.SeriesDesc, u.DoctorName, u.SeriesInstanceUID, u.SeriesNo, u.Files),
+                    std::tie(v.FolderName, v.Modality, v.Manufacturer, v.InstitutionName, v.InstitutionAddr,
+                             v.SeriesDesc, v.DoctorName, v.SeriesInstanceUID, v.SeriesNo, v.Files));
             }
         }
     }
@@ -148,8 +148,9 @@ TEST(CatalogueCacheWriter, PatientWithoutStudiesAndNegativeSeriesNumber)
     catalogue.Patients.emplace_back().PatientName = "EMPTY";
     const std::string text = CatalogueCacheWriter::text(catalogue);
     EXPECT_NE(text.find("<SeriesNo>-3</SeriesNo>\r\n"), std::string::npos);
-    EXPECT_NE(text.find("<PatientID></PatientID>\r\n<Studies>\r\n</Studies>\r\n</patient>\r\n</Patients>\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("<PatientID></PatientID>\r\n<Studies>\r\n</Studies>\r\n</patient>\r\n</Patients>\r\n"),
+        std::string::npos);
 
     const auto read = CatalogueCacheReader::parse(text);
     ASSERT_TRUE(read.complete);
@@ -219,9 +220,8 @@ TEST(CatalogueCacheReader, ReadsBackWhatWasWrittenWithBareFolderNames)
 
 TEST(CatalogueCacheReader, SpaceIndentationIsAcceptedTabIndentationIsNot)
 {
-    const auto spaced = CatalogueCacheReader::parse(editedLines([](const std::string& line) {
-        return "    " + line + "  ";
-    }));
+    const auto spaced = CatalogueCacheReader::parse(
+        editedLines([](const std::string& line) { return "    " + line + "  "; }));
     EXPECT_TRUE(spaced.complete);
     EXPECT_TRUE(spaced.messages.empty());
     expectSameEntries(spaced.catalogue, CatalogueCacheReader::parse(smallCatalogueText).catalogue);
@@ -242,10 +242,18 @@ TEST(CatalogueCacheReader, SeriesNumberText)
             return line == "<SeriesNo>12</SeriesNo>" ? "<SeriesNo>" + text + "</SeriesNo>" : line;
         });
     };
-    EXPECT_EQ(CatalogueCacheReader::parse(withSeriesNumber("-32768")).catalogue.Patients.at(0)
-                  .Studies.at(0).Serieses.at(0).SeriesNo, -32768);
-    EXPECT_EQ(CatalogueCacheReader::parse(withSeriesNumber("0")).catalogue.Patients.at(0)
-                  .Studies.at(0).Serieses.at(0).SeriesNo, 0);
+    EXPECT_EQ(CatalogueCacheReader::parse(withSeriesNumber("-32768"))
+                  .catalogue.Patients.at(0)
+                  .Studies.at(0)
+                  .Serieses.at(0)
+                  .SeriesNo,
+              -32768);
+    EXPECT_EQ(CatalogueCacheReader::parse(withSeriesNumber("0"))
+                  .catalogue.Patients.at(0)
+                  .Studies.at(0)
+                  .Serieses.at(0)
+                  .SeriesNo,
+              0);
     for (const char* damaged : {"", "12a", "40000", "1.5"}) {
         const auto read = CatalogueCacheReader::parse(withSeriesNumber(damaged));
         EXPECT_FALSE(read.complete) << damaged;
@@ -281,7 +289,8 @@ TEST(CatalogueCacheReader, DeclarationOnlyWarnsASecondLineRefuses)
     const auto warned = CatalogueCacheReader::parse(otherDeclaration);
     EXPECT_TRUE(warned.complete);
     EXPECT_EQ(warned.catalogue.PatientCount(), 1);
-    EXPECT_EQ(warned.messages, std::vector<std::string>{"このファイルは読めません．\r<?xml version=\"1.0\" ?>"});
+    EXPECT_EQ(warned.messages,
+              std::vector<std::string>{"このファイルは読めません．\r<?xml version=\"1.0\" ?>"});
 
     std::string badSecondLine = smallCatalogueText;
     badSecondLine.replace(badSecondLine.find("<Patients>"), 10, "<patients>");

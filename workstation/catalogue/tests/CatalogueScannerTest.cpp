@@ -24,7 +24,8 @@ CatalogueScanner::Result scan(const std::string& folder)
 }
 
 // A slice written into <root>/<relativeSeries>/<file>.
-void slice(const TemporaryFolder& root, const std::string& series, const std::string& file, TestSlice values = {})
+void slice(const TemporaryFolder& root, const std::string& series, const std::string& file,
+           TestSlice values = {})
 {
     writeTestSlice(root.folder(series) + "/" + file, values);
 }
@@ -46,7 +47,8 @@ TEST(CatalogueScannerFailures, EachEmptyLevelNamesItsFolder)
     {
         TemporaryFolder root;
         root.folder("P1/S1");
-        EXPECT_EQ(scan(root.path()).failureDetail, "There is not any series in [ " + root.path() + "/P1/S1 ].");
+        EXPECT_EQ(scan(root.path()).failureDetail,
+                  "There is not any series in [ " + root.path() + "/P1/S1 ].");
     }
     {
         // A series whose only files are DICOMDIR and a hidden file has no slice.
@@ -172,17 +174,18 @@ TEST(CatalogueScannerProgress, ReportsEachFileAndStopsWhenAsked)
         slice(root, "P/S/SE", file);
     ZQDICOM dicom;
     std::vector<std::pair<std::string, std::size_t>> seen;
-    const auto all = CatalogueScanner::scan(root.path(), dicom, [&](const std::string& path, std::size_t count) {
-        seen.emplace_back(path, count);
-        return true;
-    });
+    const auto all =
+        CatalogueScanner::scan(root.path(), dicom, [&](const std::string& path, std::size_t count) {
+            seen.emplace_back(path, count);
+            return true;
+        });
     EXPECT_EQ(all.outcome, CatalogueScanner::Outcome::Complete);
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[2].first, root.path() + "/P/S/SE/3");
     EXPECT_EQ(seen[2].second, 2u);
 
-    const auto stopped = CatalogueScanner::scan(root.path(), dicom,
-                                                [](const std::string&, std::size_t count) { return count < 1; });
+    const auto stopped = CatalogueScanner::scan(
+        root.path(), dicom, [](const std::string&, std::size_t count) { return count < 1; });
     EXPECT_EQ(stopped.outcome, CatalogueScanner::Outcome::Cancelled);
     EXPECT_EQ(stopped.filesExamined, 1u);
 }

@@ -1,5 +1,5 @@
-#include "catalogue/Catalogue.h"
 #include "catalogue/DisplayNameTable.h"
+#include "catalogue/Catalogue.h"
 
 #include <gtest/gtest.h>
 

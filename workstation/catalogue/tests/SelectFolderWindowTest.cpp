@@ -8,6 +8,8 @@
 #include <ZVDICOM/ZQDICOM.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -56,8 +58,7 @@ public:
         return true;
     }
 
-    template <typename T>
-    T* child(const char* name)
+    template <typename T> T* child(const char* name)
     {
         T* found = findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(found, nullptr) << name;
@@ -76,8 +77,10 @@ void threePatients(const TemporaryFolder& root)
     const char* names[] = {"ALPHA^AA", "BETA^BBB", "GAMMA^CC"};
     for (int p = 0; p < 3; ++p)
         for (int i = 1; i <= 2; ++i) {
-            TestSlice slice{.patientName = names[p], .patientId = "PID" + std::to_string(p), .instanceNumber = i};
-            writeTestSlice(root.folder("P" + std::to_string(p + 1) + "/ST/SE") + "/" + std::to_string(i), slice);
+            TestSlice slice{
+                .patientName = names[p], .patientId = "PID" + std::to_string(p), .instanceNumber = i};
+            writeTestSlice(root.folder("P" + std::to_string(p + 1) + "/ST/SE") + "/" + std::to_string(i),
+                           slice);
         }
 }
 
@@ -95,6 +98,12 @@ TEST(SelectFolderWindow, ShowsTheFolderLayoutLabelsAndButtons)
     EXPECT_EQ(window.child<QPushButton>("btnOK")->text(), "&OK");
     EXPECT_EQ(window.child<QPushButton>("btnCancel")->text(), "&Cancel");
     EXPECT_EQ(window.child<QPushButton>("btnHelp")->text(), "&Help");
+
+    // Quick entries: the home folder first, then the root and the mounted disks.
+    auto* places = window.child<QComboBox>("Drive1");
+    ASSERT_GE(places->count(), 2);
+    EXPECT_EQ(places->itemText(0), QDir::homePath());
+    EXPECT_EQ(places->itemText(1), "/");
 }
 
 TEST(SelectFolderWindow, AnEmptyLevelShowsTheFailureAndKeepsTheWindowOpen)
@@ -110,7 +119,8 @@ TEST(SelectFolderWindow, AnEmptyLevelShowsTheFailureAndKeepsTheWindowOpen)
     EXPECT_TRUE(window.isVisible());
     ASSERT_EQ(window.messages.size(), 1u);
     EXPECT_EQ(window.messages[0], "Selecting folder is wrong.\nThere is not any series in [ " +
-                                      QString::fromStdString(root.path()) + "/P1/ST ].\nPlease select another folder.");
+                                      QString::fromStdString(root.path()) +
+                                      "/P1/ST ].\nPlease select another folder.");
     EXPECT_FALSE(std::filesystem::exists(root.path() + ".xml"));
 }
 
@@ -223,7 +233,8 @@ TEST(SelectFolderWindow, TheCacheQuestionShowsTheFileModificationTime)
     window.ok();
     ASSERT_EQ(window.questions.size(), 1u);
     const QString date = QLocale::system().toString(stamp.date(), QLocale::ShortFormat) + " 13:45:59";
-    EXPECT_TRUE(window.questions[0].contains("contents after " + date + ",\n")) << window.questions[0].toStdString();
+    EXPECT_TRUE(window.questions[0].contains("contents after " + date + ",\n"))
+        << window.questions[0].toStdString();
     // No re-reads the folder and replaces the cache.
     EXPECT_TRUE(window.Success());
     EXPECT_FALSE(window.readFromCache());

@@ -31,7 +31,8 @@ public:
         put32(value);
     }
 
-    void bytes(std::uint16_t group, std::uint16_t element, const char* vr, const std::vector<std::uint8_t>& value)
+    void bytes(std::uint16_t group, std::uint16_t element, const char* vr,
+               const std::vector<std::uint8_t>& value)
     {
         header(group, element, vr, value.size());
         m_bytes.insert(m_bytes.end(), value.begin(), value.end());
@@ -47,7 +48,8 @@ private:
         m_bytes.push_back(static_cast<std::uint8_t>(vr[0]));
         m_bytes.push_back(static_cast<std::uint8_t>(vr[1]));
         const std::string longForm = vr;
-        if (longForm == "OB" || longForm == "OW" || longForm == "SQ" || longForm == "UN" || longForm == "UT") {
+        if (longForm == "OB" || longForm == "OW" || longForm == "SQ" || longForm == "UN" ||
+            longForm == "UT") {
             put16(0);
             put32(static_cast<std::uint32_t>(length));
         } else {
@@ -148,7 +150,8 @@ void writeTestSlice(const std::string& path, const TestSlice& slice)
     file.write(preamble.data(), static_cast<std::streamsize>(preamble.size()));
     file.write("DICM", 4);
     for (const ElementWriter* part : {&group2, &meta, &data})
-        file.write(reinterpret_cast<const char*>(part->data().data()), static_cast<std::streamsize>(part->data().size()));
+        file.write(reinterpret_cast<const char*>(part->data().data()),
+                   static_cast<std::streamsize>(part->data().size()));
     if (!file)
         throw std::runtime_error("cannot write " + path);
 }

@@ -7,7 +7,7 @@ namespace vantor::testing {
 
 // What a small test slice carries.
 struct TestSlice {
-    std::string mediaStorageSopClass = "1.2.840.10008.5.1.4.1.1.2";  // CT Image Storage
+    std::string mediaStorageSopClass = "1.2.840.10008.5.1.4.1.1.2"; // CT Image Storage
     std::string patientName = "DOE^JANE";
     std::string patientId = "ID0001";
     std::string studyDate = "20260105";

@@ -273,6 +273,8 @@ public:
     bool GetMatrixDefault(float* hMatrix) const;
     bool GetMatrixDefaultSagittal(float* hMatrix) const;
     bool GetMatrixDefaultCoronal(float* hMatrix) const;
+    // translate(P), rotate about V by theta degrees, translate(-P), applied
+    // in that order (the point that stays in place is -P).
     bool GetMatrixRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
                          float theta) const;
     bool GetMatrixAxialRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
@@ -287,8 +289,12 @@ public:
                                  float theta) const;
     bool GetMatrixTSagittalRotate(float* hMatrix, float Px, float Py, float Pz, float Vx, float Vy, float Vz,
                                   float theta) const;
-    // Rotation (in voxel coordinates, about the volume centre) that turns the
-    // slice normal of the declared orientation onto the normal of the given one.
+    // The rotation about the axis (declared normal x given normal) by the
+    // angle between the two normals: the slice normal (row x column cosines of
+    // SetDICOMProfile) times the matrix points along the given orientation's
+    // normal. No translation: the centre position is not used. Identity when
+    // either normal is zero (SetDataProfile declares none) or they agree; a
+    // half turn when they are opposite.
     bool GetMatrixOrientation(float* hMatrix, float OrientationRowX, float OrientationRowY,
                               float OrientationRowZ, float OrientationColX, float OrientationColY,
                               float OrientationColZ, float CenterPositionX, float CenterPositionY,
@@ -326,6 +332,8 @@ public:
     bool CreateImageSumMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
                               std::int32_t Height, float PixelSpacing, std::int32_t Plane,
                               std::int32_t PlaneDepth, const float* hMatrix);
+    // PixelSpacing of the Get forms: a value above 0 is used, otherwise the
+    // X spacing (GetImageMPRMatrix always samples at the X spacing).
     bool GetImageMIPMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, float PixelSpacing,
                            std::int32_t Plane, std::int32_t PlaneDepth, const float* hMatrix);
     bool GetImageMIPMatrixAdd(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, float PixelSpacing,

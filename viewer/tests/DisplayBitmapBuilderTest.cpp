@@ -110,10 +110,12 @@ TEST(DisplayBitmapBuilder, TwoThreadsBuildTheSameBitmapAsOne)
 {
     std::mt19937 generator(5);
     std::uniform_int_distribution<int> value(-1024, 3000);
-    std::vector<std::int16_t> data(256 * 256);
+    // Both outputs are large enough for two threads.
+    std::vector<std::int16_t> data(768 * 704);
     for (auto& sample : data)
         sample = static_cast<std::int16_t>(value(generator));
-    ImageSamples samples = shown(data.data(), 256, 256);
+    ImageSamples samples = shown(data.data(), 768, 704);
+    ASSERT_GE(768 * 704, DisplayBitmapBuilder::parallelPixelCount);
     for (int mode : {0, 1}) {
         DisplayBitmapBuilder parallel;
         DisplayBitmapBuilder single;
@@ -122,12 +124,12 @@ TEST(DisplayBitmapBuilder, TwoThreadsBuildTheSameBitmapAsOne)
             builder->setResamplingMode(mode);
             builder->setWindowLevel(40);
             builder->setWindowWidth(400);
-            builder->rebuild(samples, 700, 650);
+            builder->rebuild(samples, 800, 700);
         }
         ASSERT_NE(parallel.bitmap(), nullptr);
         ASSERT_NE(single.bitmap(), nullptr);
         const auto count = static_cast<std::size_t>(parallel.bitmap()->width()) * parallel.bitmap()->height();
-        ASSERT_EQ(count, mode ? 700u * 650u : 256u * 256u);
+        ASSERT_EQ(count, mode ? 800u * 700u : 768u * 704u);
         EXPECT_TRUE(std::equal(parallel.bitmap()->pixels(), parallel.bitmap()->pixels() + count, single.bitmap()->pixels()));
     }
 }

@@ -39,8 +39,9 @@ public:
     // nullptr until a bitmap has been built (or after samples that cannot be shown).
     const DisplayBitmap* bitmap() const { return hasBitmap_ ? &bitmap_ : nullptr; }
 
-    // Two threads pay for outputs of at least this many pixels.
-    static constexpr std::int64_t parallelPixelCount = 1 << 17;
+    // Two threads pay for outputs of at least this many pixels (a 1024 x 512
+    // window and up); below, starting the second thread costs what it saves.
+    static constexpr std::int64_t parallelPixelCount = 1 << 19;
     // For benchmarks and tests: 0 lets the builder choose, 1 forces one thread.
     void setThreadCount(int count) { threadCount_ = count; }
 

@@ -18,15 +18,15 @@ std::vector<ControlDesign> makeDesign()
 {
     std::vector<ControlDesign> design = {
         // top band: two rows of 450 beside the tall patient buttons
-        {"btnMovePatient(1)", 0, 0, 1200, 900},
-        {"btnMovePatient(0)", 1200, 0, 1200, 900},
-        {"btnMovePatient(2)", 2400, 0, 1200, 900},
-        {"comboStudyList", 3660, 60, 2400, 330},
-        {"FrameSort", 6120, 0, 3900, 450},
+        {"btnMovePatient(1)", 0, 0, 900, 900},
+        {"btnMovePatient(0)", 900, 0, 900, 900},
+        {"btnMovePatient(2)", 1800, 0, 900, 900},
+        {"comboStudyList", 2760, 60, 2000, 330},
+        {"FrameSort", 4820, 0, 5200, 450},
         {"FrameMM", 10080, 0, 1620, 450},
-        {"FrameROI", 11760, 0, 1740, 450},
-        {"CheckInterpolation", 13560, 0, 1340, 450},
-        {"TxtImageNum(0)", 14960, 60, 900, 330},
+        {"FrameROI", 11760, 0, 1900, 450},
+        {"CheckInterpolation", 13720, 0, 1600, 450},
+        {"TxtImageNum(0)", 15380, 60, 1000, 330},
         {"btnReport", 16800, 0, 2200, 450},
         // image row
         {"ImageBG", 0, 900, 9600, 9600},
@@ -51,7 +51,7 @@ std::vector<ControlDesign> makeDesign()
         {"List1", 13955, 11400, 3000, 3300},
     };
     for (int i = 0; i < 20; ++i)
-        design.push_back({arrayControlName("Picture1", i), 3600 + i * 480, 450, 450, 450});
+        design.push_back({arrayControlName("Picture1", i), 2760 + i * 480, 450, 450, 450});
     return design;
 }
 

@@ -2,6 +2,7 @@
 
 #include "mainwindow/ControlDesign.h"
 #include "display/SeriesDisplay.h"
+#include "display/frmOption.h"
 #include "reading/ReadingForm.h"
 #include "startup/AboutBox.h"
 #include "startup/DesktopCheck.h"
@@ -102,7 +103,7 @@ void frmMain::buildMenus()
     tools->setObjectName(QStringLiteral("mnuTools"));
     menuEntries_["mnuTools"] = tools->menuAction();
     tools->menuAction()->setEnabled(false);
-    addEntry(tools, "mnuToolsOptions", "&Option...");
+    connect(addEntry(tools, "mnuToolsOptions", "&Option..."), &QAction::triggered, this, &frmMain::showOptions);
     tools->addSeparator();
     QAction* reset = addEntry(tools, "mnuFKeyReset", "&Reset WL/WW");
     reset->setEnabled(false);
@@ -152,9 +153,11 @@ void frmMain::buildControls()
     canvas_->setObjectName(QStringLiteral("frmMainCanvas"));
     setCentralWidget(canvas_);
 
-    const char* patientButtons[] = {"Next Patient", "Previous Patient", "Select Patient"};
+    const char* patientButtons[] = {"Next", "Prev", "Select"};
+    const char* patientTips[] = {"Next Patient", "Previous Patient", "Select Patient"};
     for (int i = 0; i < 3; ++i) {
         auto* button = place(arrayControlName("btnMovePatient", i), new QPushButton(text(patientButtons[i]), canvas_));
+        button->setToolTip(text(patientTips[i]));
         button->setEnabled(false);
     }
     auto* studies = place("comboStudyList", new QComboBox(canvas_));
@@ -373,6 +376,19 @@ void frmMain::applyPreset(int index)
     state_.DefaultWL = preset.WL;
     state_.DefaultWW = preset.WW;
     applyTypedWindow();
+}
+
+void frmMain::showOptions()
+{
+    frmOption options(state_, settings_, measurement_.choices(), [this] {
+        showPresetMenus();
+        // The dialog's measurement choices become the main window's options.
+        qobject_cast<QRadioButton*>(control(arrayControlName("OptMeasureMode", static_cast<int>(measurement_.choices().mode))))
+            ->setChecked(true);
+        qobject_cast<QRadioButton*>(control(arrayControlName("OptMeasure", static_cast<int>(measurement_.choices().shape))))
+            ->setChecked(true);
+    }, this);
+    options.exec();
 }
 
 void frmMain::showAbout()

@@ -84,6 +84,7 @@ public:
     void showPresetMenus();
     void applyPreset(int index);
     void showAbout();
+    void showOptions();
 
     VazAZUrorav VazAZUrorav1;
     ZQDICOM ZQDICOM1;

@@ -62,7 +62,8 @@ class GeneratedSeriesInZQDICOM : public ::testing::TestWithParam<std::tuple<Tran
 }  // namespace
 
 TEST_P(GeneratedSeriesInZQDICOM, AttributesGeometryAndPixelsReadBackAsWritten) {
-  const auto [syntax, bits] = GetParam();
+  const TransferSyntax syntax = std::get<0>(GetParam());
+  const int bits = std::get<1>(GetParam());
   const SeriesOptions series = seriesWith(syntax, bits);
   TemporaryFolder folder;
   const WriteResult result = DataSetWriter::writeSeries(series, folder / "series", 31);

@@ -1,11 +1,12 @@
-// DCMTK's dcmdump and GDCM's gdcmdump read every kind of file the generator
-// writes without a complaint.
+// DCMTK's dcmdump, GDCM's gdcmdump and pydicom read every kind of file the
+// generator writes without a complaint.
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "TemporaryFolder.h"
@@ -92,4 +93,35 @@ TEST(PeerToolConformance, GdcmdumpReadsEveryFileWithoutErrors) {
     EXPECT_EQ(result.output.find("Warning"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("(7fe0,0010)"), std::string::npos) << result.output;
   }
+}
+
+TEST(PeerToolConformance, PydicomReadsEveryFileStrictlyAndDecodesTheJapaneseName) {
+  // Debian's pydicom belongs to the system interpreter.
+  const std::string python = "/usr/bin/python3";
+  if (!std::filesystem::exists(python) || run(python + " -c 'import pydicom, numpy'").status != 0) {
+    GTEST_SKIP() << "pydicom for /usr/bin/python3 is not installed";
+  }
+  TemporaryFolder folder;
+  const std::vector<std::string> files = sampleFiles(folder);
+  {
+    std::ofstream script(folder / "check.py");
+    script << "import sys, pydicom\n"
+              "from pydicom import config\n"
+              "config.settings.reading_validation_mode = config.RAISE\n"
+              "for path in sys.argv[1:]:\n"
+              "    ds = pydicom.dcmread(path)\n"
+              "    pixels = ds.pixel_array\n"
+              "    assert pixels.shape == (ds.Rows, ds.Columns), path\n"
+              "    assert ds.PatientName.ideographic == '\u5c71\u7530^\u592a\u90ce', ds.PatientName\n"
+              "    assert ds.PatientName.phonetic == '\u3084\u307e\u3060^\u305f\u308d\u3046', ds.PatientName\n"
+              "    assert len(ds.ImagePositionPatient) == 3 and list(ds.WindowCenter) == [40, -600]\n"
+              "    hu = pixels[0, 0] * float(ds.RescaleSlope) + float(ds.RescaleIntercept)\n"
+              "    assert -1030 < hu < -940, (path, hu)\n"
+              "print('checked', len(sys.argv) - 1)\n";
+  }
+  std::string command = python + " '" + (folder / "check.py") + "'";
+  for (const std::string& file : files) command += " '" + file + "'";
+  const CommandResult result = run(command);
+  EXPECT_EQ(result.status, 0) << result.output;
+  EXPECT_NE(result.output.find("checked " + std::to_string(files.size())), std::string::npos) << result.output;
 }

@@ -64,6 +64,8 @@ QFont OverlayPainter::font(const OverlayItem& item)
 
 std::int32_t OverlayPainter::scale(std::int32_t coordinate, std::int32_t windowLength, std::int32_t imageLength)
 {
+    if (imageLength <= 0)
+        return 0; // no image size: nowhere to put it
     const std::int64_t scaled = std::int64_t{coordinate} * windowLength / imageLength;
     // Far beyond the window the exact place does not matter, only the direction.
     constexpr std::int64_t limit = 1 << 24;
@@ -106,6 +108,8 @@ void OverlayPainter::paint(QPainter& painter, const OverlayList& overlays, std::
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
     QPoint current(0, 0);
+    QFont textFont;
+    const OverlayItem* fontItem = nullptr;
     const auto at = [&](std::int32_t x, std::int32_t y) {
         return QPoint(scale(x, windowWidth, imageWidth), scale(y, windowHeight, imageHeight));
     };
@@ -113,7 +117,11 @@ void OverlayPainter::paint(QPainter& painter, const OverlayList& overlays, std::
         const QPoint first = at(item.x1, item.y1);
         if (item.kind == OverlayKind::Text) {
             const QString text = QString::fromStdString(item.text);
-            const QFont textFont = font(item);
+            // Consecutive labels usually share their font: make it once.
+            if (!fontItem || fontItem->fontFaceName != item.fontFaceName || fontItem->textSize != item.textSize) {
+                textFont = font(item);
+                fontItem = &item;
+            }
             painter.save();
             painter.translate(first);
             painter.rotate(-item.textAngle / 10.0);

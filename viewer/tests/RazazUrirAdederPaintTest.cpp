@@ -1,4 +1,6 @@
 #include "ZVImgViewer/DisplayBitmap.h"
+#include "ZVImgViewer/OverlayItem.h"
+#include "ZVImgViewer/OverlayPainter.h"
 #include "ZVImgViewer/RazazUrirAdeder.h"
 
 #include <QFontDatabase>
@@ -7,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace {
@@ -251,4 +254,37 @@ TEST(RazazUrirAdederResampling, BitmapTakesTheWindowSizeAndFollowsResizes)
     for (int y = 0; y < 80; y += 7)
         for (int x = 0; x < 120; x += 5)
             ASSERT_EQ(picture.pixel(x, y), viewer.displayBitmap()->pixel(x, y)) << x << "," << y;
+}
+
+TEST(OverlayPainter, GeometryPensAndColours)
+{
+    const auto points = OverlayPainter::octagon(20, 20, 80, 80);
+    const std::array<QPoint, 9> expected = {QPoint(20, 37), QPoint(37, 20), QPoint(62, 20), QPoint(80, 37), QPoint(80, 62),
+                                            QPoint(62, 80), QPoint(37, 80), QPoint(20, 62), QPoint(20, 37)};
+    EXPECT_EQ(points, expected);
+
+    EXPECT_EQ(OverlayPainter::color(0x0000FF), QColor(255, 0, 0));
+    EXPECT_EQ(OverlayPainter::color(0x9B9B9B), QColor(155, 155, 155));
+    EXPECT_EQ(OverlayPainter::color(0x00FF8040), QColor(0x40, 0x80, 0xFF));
+    EXPECT_EQ(OverlayPainter::pen(0, 1, 0).style(), Qt::SolidLine);
+    EXPECT_EQ(OverlayPainter::pen(1, 1, 0).style(), Qt::DashLine);
+    EXPECT_EQ(OverlayPainter::pen(2, 1, 0).style(), Qt::DotLine);
+    EXPECT_EQ(OverlayPainter::pen(2, 3, 0).style(), Qt::SolidLine); // wide styled pens are solid
+    EXPECT_EQ(OverlayPainter::pen(5, 1, 0).style(), Qt::NoPen);
+    EXPECT_EQ(OverlayPainter::pen(0, 4, 0).width(), 4);
+
+    EXPECT_EQ(OverlayPainter::scale(25, 100, 50), 50);
+    EXPECT_EQ(OverlayPainter::scale(7, 10, 4), 17); // truncating
+    EXPECT_EQ(OverlayPainter::scale(-7, 10, 4), -17);
+    EXPECT_EQ(OverlayPainter::scale(5, 100, 0), 0);
+    EXPECT_EQ(OverlayPainter::scale(2147483647, 1024, 1), 1 << 24); // no overflow
+
+    OverlayItem item;
+    item.fontFaceName = "Terminal";
+    item.textSize = 20;
+    const QFont font = OverlayPainter::font(item);
+    EXPECT_EQ(font.family(), "Terminal");
+    EXPECT_EQ(font.pixelSize(), 20);
+    EXPECT_TRUE(font.fixedPitch());
+    EXPECT_EQ(font.weight(), QFont::Normal);
 }

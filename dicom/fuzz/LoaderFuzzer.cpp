@@ -1,0 +1,91 @@
+// libFuzzer target for the DICOM loader: any bytes, loaded as a whole file and
+// as a header-only file, then every reading member over the whole store.
+
+#include "DicomFileReader.h"
+#include "ZVDICOM/ZQDICOM.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// The bytes as a file, so that the published load path (open, size, read) runs.
+class MemoryFile
+{
+public:
+    MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("zvdicom-fuzz", 0))
+    {
+        std::size_t written = 0;
+        while (fd_ >= 0 && written < size) {
+            const ssize_t n = ::write(fd_, data + written, size - written);
+            if (n <= 0)
+                break;
+            written += static_cast<std::size_t>(n);
+        }
+    }
+    ~MemoryFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
+};
+
+void readEverything(ZQDICOM& control)
+{
+    const std::int32_t count = control.GetNumOfTag();
+    std::string buffer(128, '\0');
+    for (std::int32_t index = 0; index <= count + 1; ++index) {
+        std::int16_t group = 0;
+        std::int16_t element = 0;
+        if (!control.GetTagFromIndex(index, group, element, buffer, 128))
+            continue;
+        std::string text(256, '\0');
+        control.GetTagString(group, element, text, 256);
+        std::int16_t shortValue = 0;
+        std::int32_t longValue = 0;
+        std::int32_t size = 0;
+        control.GetTagShort(group, element, shortValue);
+        control.GetTagLong(group, element, longValue);
+        control.GetTagSize(group, element, size);
+    }
+    std::int32_t pixelBytes = 0;
+    if (const std::uint8_t* pixels = control.hImage(); pixels && control.GetTagSize(0x7FE0, 0x0010, pixelBytes)) {
+        volatile std::uint8_t sum = 0;
+        for (std::int32_t i = 0; i < pixelBytes; i += 97)
+            sum = static_cast<std::uint8_t>(sum + pixels[i]);
+        if (pixelBytes > 0)
+            sum = static_cast<std::uint8_t>(sum + pixels[pixelBytes - 1]);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    DicomFileReader reader;
+    reader.loadFromMemory(data, size);
+
+    MemoryFile file(data, size);
+    ZQDICOM control;
+    control.setfilename(file.path());
+    readEverything(control);
+    // Stores into whatever was read keep the group lengths in step.
+    control.SetTagString(0x0010, 0x0010, "FUZZ^NAME", 10);
+    control.SetTagString(0x0008, 0x0000, "", 0);
+    readEverything(control);
+
+    ZQDICOM header;
+    header.loadHeaderOnly(file.path());
+    readEverything(header);
+    return 0;
+}

@@ -1,5 +1,7 @@
 #include "ZVImgViewer/BilinearResampler.h"
 
+#include "VectorClones.h"
+
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -55,16 +57,7 @@ void BilinearResampler::Scratch::prepare(std::int32_t width, std::int32_t source
 
 namespace {
 
-// The per-pixel mix of one target row; wider vectors where the processor has them.
-#if defined(__x86_64__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define VANTOR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
-#endif
-#ifndef VANTOR_VECTOR_CLONES
-#define VANTOR_VECTOR_CLONES
-#endif
-
+// The per-pixel mix of one target row.
 VANTOR_VECTOR_CLONES
 void mixRow(const float* fx, const float* ax, float fy, float ay, const float* upperLeft, const float* upperRight,
             const float* lowerLeft, const float* lowerRight, std::int32_t* values, std::int32_t count)

@@ -2,22 +2,16 @@
 
 #include "ZVImgViewer/ImageSamples.h"
 
+#include "VectorClones.h"
+
 #include <algorithm>
+#include <new>
 #include <system_error>
 #include <thread>
 
 DisplayBitmapBuilder::DisplayBitmapBuilder() = default;
 
 namespace {
-
-#if defined(__x86_64__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define VANTOR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#endif
-#endif
-#ifndef VANTOR_VECTOR_CLONES
-#define VANTOR_VECTOR_CLONES
-#endif
 
 // Window mapping of one row: one table load per pixel (the sample's 16 bits
 // index the table, so no value can read outside it).
@@ -82,7 +76,14 @@ bool DisplayBitmapBuilder::build(const ImageSamples& samples, std::int32_t targe
     const bool resample = resamplingApplies(resamplingMode_, width, targetWidth, targetHeight);
     const std::int32_t outWidth = resample ? targetWidth : width;
     const std::int32_t outHeight = resample ? targetHeight : height;
-    bitmap_.reshape(outWidth, outHeight, colour ? DisplayBitmap::Kind::Colour : DisplayBitmap::Kind::Grey);
+    // A bitmap a 32-bit process could not have held is a wrong image size, not a picture.
+    if (std::uint64_t(outWidth) * std::uint64_t(outHeight) > largestBitmapPixels)
+        return false;
+    try {
+        bitmap_.reshape(outWidth, outHeight, colour ? DisplayBitmap::Kind::Colour : DisplayBitmap::Kind::Grey);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (!colour)
         mapping_.configure(windowLevel_, windowWidth_);
     if (resample)

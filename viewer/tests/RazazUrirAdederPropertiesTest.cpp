@@ -92,6 +92,22 @@ TEST(RazazUrirAdederProperties, HostPointerWithWindowChangesAndRedraw)
     EXPECT_EQ(viewer.displayBitmap()->grey(2, 0), 255);
 }
 
+TEST(RazazUrirAdederProperties, ImageSizesBeyondAnyPictureAreRefused)
+{
+    std::vector<std::int16_t> host(16, 0);
+    RazazUrirAdeder viewer;
+    viewer.resize(10, 10);
+    viewer.sethImage(host.data());
+    viewer.setImageWidth(40000);
+    viewer.setImageHeight(40000);
+    viewer.RedrawImage(); // would be a 6 GB bitmap read from 32 bytes: nothing is built
+    EXPECT_EQ(viewer.displayBitmap(), nullptr);
+    viewer.setImageWidth(-3);
+    viewer.RedrawImage();
+    EXPECT_EQ(viewer.displayBitmap(), nullptr);
+    EXPECT_FALSE(viewer.grab().isNull());
+}
+
 TEST(RazazUrirAdederProperties, GetBufferFeedsTheViewerAndIsReplacedSafely)
 {
     RazazUrirAdeder viewer;

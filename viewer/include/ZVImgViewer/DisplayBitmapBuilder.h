@@ -42,6 +42,8 @@ public:
     // Two threads pay for outputs of at least this many pixels (a 1024 x 512
     // window and up); below, starting the second thread costs what it saves.
     static constexpr std::int64_t parallelPixelCount = 1 << 19;
+    // Larger images (2 GiB of bitmap and up) are refused.
+    static constexpr std::uint64_t largestBitmapPixels = std::uint64_t{1} << 29;
     // For benchmarks and tests: 0 lets the builder choose, 1 forces one thread.
     void setThreadCount(int count) { threadCount_ = count; }
 

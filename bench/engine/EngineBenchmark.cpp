@@ -240,7 +240,11 @@ public:
             const auto bytes = run.counters.find("bytes_per_second");
             if (bytes != run.counters.end())
                 f.bytesPerSecond = bytes->second;
-            figures[run.benchmark_name()] = f;
+            // Keyed by function and arguments, without the run settings.
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
+            figures[name] = f;
         }
         ConsoleReporter::ReportRuns(runs);
     }

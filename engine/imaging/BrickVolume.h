@@ -43,15 +43,15 @@ private:
 // Reads voxels through the brick copy; same results as DirectVoxelReader.
 struct BrickVoxelReader {
     const BrickVolume* bricks;
-    int sample(const double q[3]) const
+    VoxelCell cell(const double q[3]) const
     {
         const int a = static_cast<int>(q[0]);
         const int b = static_cast<int>(q[1]);
         const int c = static_cast<int>(q[2]);
-        return interpolateTrilinear(bricks->voxel(a, b, c), BrickVolume::BrickEdge,
-                                    BrickVolume::BrickEdge * BrickVolume::BrickEdge, static_cast<float>(q[0] - a),
-                                    static_cast<float>(q[1] - b), static_cast<float>(q[2] - c));
+        return {bricks->voxel(a, b, c), BrickVolume::BrickEdge, BrickVolume::BrickEdge * BrickVolume::BrickEdge,
+                static_cast<float>(q[0] - a), static_cast<float>(q[1] - b), static_cast<float>(q[2] - c)};
     }
+    int sample(const double q[3]) const { return cell(q).interpolate(); }
 };
 
 } // namespace zvipengine

@@ -74,13 +74,24 @@ void renderRowsWith(const VolumeView& volume, const Reader& reader, const ViewSa
                         continue;
                     }
                     entered = true;
-                    const int sample = reader.sample(q);
-                    if constexpr (Kind == ProjectionKind::Maximum)
-                        value = std::max<std::int64_t>(value, sample);
-                    else if constexpr (Kind == ProjectionKind::Minimum)
-                        value = std::min<std::int64_t>(value, sample);
-                    else
-                        value += sample;
+                    const VoxelCell cell = reader.cell(q);
+                    // The interpolated sample, + 0.5 and truncated, lies
+                    // between the smallest corner and the largest corner + 1
+                    // (the + 1 only for negative corners): a cell that cannot
+                    // change the running extreme is not interpolated. The
+                    // result is exactly that of interpolating every sample.
+                    if constexpr (Kind == ProjectionKind::Maximum) {
+                        const int largest = cell.largest();
+                        if (largest < value || (largest == value && largest >= 0))
+                            continue;
+                        value = std::max<std::int64_t>(value, cell.interpolate());
+                    } else if constexpr (Kind == ProjectionKind::Minimum) {
+                        if (cell.smallest() >= value)
+                            continue;
+                        value = std::min<std::int64_t>(value, cell.interpolate());
+                    } else {
+                        value += cell.interpolate();
+                    }
                 }
             }
             if constexpr (Kind == ProjectionKind::Mean)

@@ -2,6 +2,7 @@
 
 #include "VolumeView.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -44,6 +45,30 @@ inline int interpolateTrilinear(const std::int16_t* p, std::ptrdiff_t rowStride,
     return static_cast<int>(c0 + fz * (c1 - c0) + 0.5f);
 }
 
+// The eight voxels around a sample position and the fractions between them.
+struct VoxelCell {
+    const std::int16_t* p;
+    std::ptrdiff_t rowStride;
+    std::ptrdiff_t sliceStride;
+    float fx, fy, fz;
+
+    int interpolate() const { return interpolateTrilinear(p, rowStride, sliceStride, fx, fy, fz); }
+    int largest() const
+    {
+        const int a = std::max(std::max(p[0], p[1]), std::max(p[rowStride], p[rowStride + 1]));
+        const int b = std::max(std::max(p[sliceStride], p[sliceStride + 1]),
+                               std::max(p[sliceStride + rowStride], p[sliceStride + rowStride + 1]));
+        return std::max(a, b);
+    }
+    int smallest() const
+    {
+        const int a = std::min(std::min(p[0], p[1]), std::min(p[rowStride], p[rowStride + 1]));
+        const int b = std::min(std::min(p[sliceStride], p[sliceStride + 1]),
+                               std::min(p[sliceStride + rowStride], p[sliceStride + rowStride + 1]));
+        return std::min(a, b);
+    }
+};
+
 // Reads the volume in place.
 struct DirectVoxelReader {
     const std::int16_t* samples;
@@ -53,15 +78,15 @@ struct DirectVoxelReader {
         : samples(v.samples), rowStride(v.X), sliceStride(v.sliceSize())
     {
     }
-    int sample(const double q[3]) const
+    VoxelCell cell(const double q[3]) const
     {
         const int a = static_cast<int>(q[0]);
         const int b = static_cast<int>(q[1]);
         const int c = static_cast<int>(q[2]);
-        const std::int16_t* p = samples + a + rowStride * b + sliceStride * c;
-        return interpolateTrilinear(p, rowStride, sliceStride, static_cast<float>(q[0] - a),
-                                    static_cast<float>(q[1] - b), static_cast<float>(q[2] - c));
+        return {samples + a + rowStride * b + sliceStride * c, rowStride, sliceStride, static_cast<float>(q[0] - a),
+                static_cast<float>(q[1] - b), static_cast<float>(q[2] - c)};
     }
+    int sample(const double q[3]) const { return cell(q).interpolate(); }
 };
 
 } // namespace zvipengine

@@ -306,6 +306,42 @@ TEST(ObliqueProjection, EveryKindMatchesTheReference)
     }
 }
 
+TEST(ObliqueProjection, NegativeSamplesAtVoxelCentresGiveExactExtremes)
+{
+    // Samples on voxel centres interpolate exactly, so the engine must agree
+    // with the reference bit for bit, also where negative values (flag bits
+    // written through PtrData) round toward zero.
+    VazAZUrorav engine;
+    reference::Volume v = loadRandom(engine, 6, 6, 6, 1.0, 1.0, 1.0, 91);
+    std::mt19937 random(92);
+    std::uniform_int_distribution<int> value(-50, 50);
+    for (std::size_t i = 0; i < v.v.size(); ++i)
+        engine.PtrData()[i] = v.v[i] = static_cast<std::int16_t>(value(random));
+    const std::array<float, 16> m = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 3, 3, 0, 1}; // q = (i, j, k)
+    std::vector<int> start(36);
+    std::vector<std::int16_t> image(36);
+    for (Kind kind : {Kind::Max, Kind::Min})
+        for (int trial = 0; trial < 2; ++trial) {
+            for (std::size_t i = 0; i < start.size(); ++i)
+                image[i] = static_cast<std::int16_t>(start[i] = value(random) - 20);
+            if (kind == Kind::Max)
+                ASSERT_TRUE(engine.GetImageMIPMatrixAdd(image.data(), 6, 6, 1.0f, 2, 5, m.data()));
+            else
+                ASSERT_TRUE(engine.GetImageMinIPMatrixAdd(image.data(), 6, 6, 1.0f, 2, 5, m.data()));
+            EXPECT_EQ(widen(image.data(), image.size()),
+                      reference::obliqueProjection(v, kind, m.data(), 6, 6, 1.0, 2, 5, start));
+        }
+    // A cell whose largest corner equals the running maximum still raises a
+    // negative one: -10 + 0.5 truncates to -9.
+    for (std::size_t i = 0; i < v.v.size(); ++i)
+        engine.PtrData()[i] = v.v[i] = -10;
+    std::fill(image.begin(), image.end(), std::int16_t{-10});
+    std::fill(start.begin(), start.end(), -10);
+    ASSERT_TRUE(engine.GetImageMIPMatrixAdd(image.data(), 6, 6, 1.0f, 2, 5, m.data()));
+    EXPECT_EQ(image[6 + 1], -9);
+    EXPECT_EQ(widen(image.data(), image.size()), reference::obliqueProjection(v, Kind::Max, m.data(), 6, 6, 1.0, 2, 5, start));
+}
+
 TEST(ObliqueProjection, SlabOutsideTheVolumeGivesStartValues)
 {
     VazAZUrorav engine;

@@ -154,10 +154,14 @@ public:
     {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+            {
                 microseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+                cpuMicroseconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> microseconds;
+    std::map<std::string, double> cpuMicroseconds; // of the calling thread: a shared machine's load does not count
 };
 
 void summary(const SummaryReporter& reporter, const char* name, const std::string& ours, const std::string& peer)
@@ -166,7 +170,10 @@ void summary(const SummaryReporter& reporter, const char* name, const std::strin
     const auto b = reporter.microseconds.find(peer);
     if (a == reporter.microseconds.end() || b == reporter.microseconds.end() || b->second <= 0)
         return;
-    std::printf("%s: ours %.1f us, peer %.1f us, ratio %.2f\n", name, a->second, b->second, a->second / b->second);
+    const double oursCpu = reporter.cpuMicroseconds.at(ours);
+    const double peerCpu = reporter.cpuMicroseconds.at(peer);
+    std::printf("%s: ours %.1f us, peer %.1f us, ratio %.2f (calling thread's CPU: ours %.1f us, peer %.1f us, ratio %.2f)\n",
+                name, a->second, b->second, a->second / b->second, oursCpu, peerCpu, peerCpu > 0 ? oursCpu / peerCpu : 0.0);
 }
 
 } // namespace

@@ -28,11 +28,11 @@ bool MeasurementTool::measureTo(TwipsPoint point, OverlayCanvas& canvas, const M
 
 TwipsPoint MeasurementTool::advance(TwipsPoint point)
 {
-    const TwipsPoint movement{point.x - remembered_.x, point.y - remembered_.y};
-    if (movement.x != 0.0 || movement.y != 0.0)
+    const TwipsPoint previous = remembered_;
+    if (point.x != previous.x || point.y != previous.y)
         moved_ = true;
     remembered_ = point;
-    return movement;
+    return previous;
 }
 
 void MeasurementTool::release() { dragging_ = false; }

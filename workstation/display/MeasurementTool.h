@@ -31,8 +31,9 @@ public:
     // Returns whether it drew (false outside a drag or for an empty measurement).
     bool measureTo(TwipsPoint point, OverlayCanvas& canvas, const MeasurementContext& context);
 
-    // A right- or middle-button move: the movement since the previous move;
-    // the remembered point advances to point.
+    // A right- or middle-button move: the remembered point advances to point;
+    // returns the point it held before (the press or the previous move), so
+    // the movement is point - advance(point).
     TwipsPoint advance(TwipsPoint point);
 
     // Ends the drag. The drawing stays until the next clear.

@@ -186,12 +186,13 @@ TEST(MeasurementTool, LeftDragsNeedAMeasurableSeriesOtherButtonsAlwaysDrag)
 
     ASSERT_TRUE(tool.press(MeasurementTool::kRightButton, {100, 100}, false));
     EXPECT_FALSE(tool.movedSincePress());
-    const TwipsPoint first = tool.advance({250, 110});
-    EXPECT_DOUBLE_EQ(first.x, 150);
-    EXPECT_DOUBLE_EQ(first.y, 10);
-    const TwipsPoint second = tool.advance({260, 110}); // measured from the previous move
-    EXPECT_DOUBLE_EQ(second.x, 10);
-    EXPECT_DOUBLE_EQ(second.y, 0);
+    const TwipsPoint first = tool.advance({250, 110}); // the press point
+    EXPECT_DOUBLE_EQ(first.x, 100);
+    EXPECT_DOUBLE_EQ(first.y, 100);
+    const TwipsPoint second = tool.advance({260, 110}); // then the previous move
+    EXPECT_DOUBLE_EQ(second.x, 250);
+    EXPECT_DOUBLE_EQ(second.y, 110);
+    EXPECT_DOUBLE_EQ(tool.rememberedPoint().x, 260);
     EXPECT_TRUE(tool.movedSincePress());
     tool.release();
     EXPECT_FALSE(tool.dragging());

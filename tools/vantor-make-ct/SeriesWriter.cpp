@@ -19,6 +19,8 @@ namespace VantorSyntheticCT {
 namespace {
 
 constexpr char CtImageStorage[] = "1.2.840.10008.5.1.4.1.1.2";
+// A CT image holds 12 to 16 bits; 8-bit slices are secondary captures of the lung window.
+constexpr char SecondaryCaptureImageStorage[] = "1.2.840.10008.5.1.4.1.1.7";
 
 bool isAscii(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -120,12 +122,13 @@ bool SeriesWriter::write(const SeriesContext& context, WrittenSeries& written, s
       const Point3 position = phantom.slicePosition(slice);
       DicomFileWriter file(series.transferSyntax);
       const std::string instanceUid = uids.make({4, p, s, e, static_cast<std::uint64_t>(instance)});
-      file.setMediaStorage(CtImageStorage, instanceUid);
+      const char* sopClass = eightBit ? SecondaryCaptureImageStorage : CtImageStorage;
+      file.setMediaStorage(sopClass, instanceUid);
       if (!characterSet.empty()) file.addText(0x0008, 0x0005, "CS", characterSet);
       file.addText(0x0008, 0x0008, "CS", eightBit ? "DERIVED\\SECONDARY\\AXIAL" : "ORIGINAL\\PRIMARY\\AXIAL");
       file.addText(0x0008, 0x0012, "DA", study.date);
       file.addText(0x0008, 0x0013, "TM", seriesTime);
-      file.addText(0x0008, 0x0016, "UI", CtImageStorage);
+      file.addText(0x0008, 0x0016, "UI", sopClass);
       file.addText(0x0008, 0x0018, "UI", instanceUid);
       file.addText(0x0008, 0x0020, "DA", study.date);
       file.addText(0x0008, 0x0021, "DA", study.date);
@@ -137,6 +140,7 @@ bool SeriesWriter::write(const SeriesContext& context, WrittenSeries& written, s
       file.addText(0x0008, 0x0033, "TM", timeAfter(seriesTime, slice / 10));
       file.addText(0x0008, 0x0050, "SH", context.accessionNumber);
       file.addText(0x0008, 0x0060, "CS", "CT");
+      if (eightBit) file.addText(0x0008, 0x0064, "CS", "WSD");  // conversion type: workstation
       file.addText(0x0008, 0x0070, "LO", dataSet.manufacturer);
       file.addText(0x0008, 0x0080, "LO", dataSet.institutionName);
       file.addText(0x0008, 0x0081, "ST", dataSet.institutionAddress);

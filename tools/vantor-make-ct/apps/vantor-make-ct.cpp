@@ -35,6 +35,7 @@ void printUsage(std::FILE* out) {
       "  --slice-spacing MM      slice spacing (default 300 mm / slices, at most 10)\n"
       "  --thickness MM          slice thickness (default the slice spacing)\n"
       "  --bits 16|8             16: signed CT values (default); 8: lung-windowed bytes\n"
+      "                          (8-bit slices are secondary captures, as a CT image holds 12-16 bits)\n"
       "  --intercept HU          rescale intercept of 16-bit series (default -1024)\n"
       "  --noise HU              noise standard deviation (default 12)\n"
       "  --syntax NAME           explicit-le (default), implicit-le or explicit-be\n"
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
   unsigned threads = 0;
   bool demo = false, quiet = false;
   std::string dataFolder, truthFolder;
-  bool truthGiven = false;
+  bool truthGiven = false, seedGiven = false;
 
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
       truthGiven = true;
     } else if (argument == "--seed") {
       if (!value(text) || !parseNumber(text, seed)) return fail("--seed needs a non-negative integer");
+      seedGiven = true;
     } else if (argument == "--patients") {
       if (!value(text) || !parseNumber(text, patients) || patients < 1 || patients > 9999) return fail("--patients needs 1..9999");
     } else if (argument == "--studies") {
@@ -155,7 +157,7 @@ int main(int argc, char** argv) {
   DataSetOptions options;
   if (demo) {
     options = DataSetOptions::demo(series.columns, series.rows);
-    if (seed != 1) options.seed = seed;
+    if (seedGiven) options.seed = seed;
   } else {
     options.seed = seed;
     for (int p = 0; p < patients; ++p) {

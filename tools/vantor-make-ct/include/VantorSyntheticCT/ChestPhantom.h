@@ -27,7 +27,7 @@ struct PlacedFinding {
   double minimumSizeMm = 0;   // smallest diameter / thickness
   double maximumSizeMm = 0;   // largest
   Point3 centre;              // centre of the first object or of the region
-  std::int64_t voxels = 0;    // voxels labelled with this finding (filled by renderVolume)
+  std::int64_t voxels = 0;    // voxels labelled with this finding in its zone (see countFindingVoxels)
 };
 
 struct Volume {
@@ -62,11 +62,12 @@ public:
   // Renders every slice on `threads` threads (0 = hardware concurrency).
   Volume renderVolume(unsigned threads = 0) const;
 
-  // Findings as placed (voxel counts are 0 until counted by the caller or
-  // by renderVolume's result through countFindingVoxels).
+  // Findings as placed, one per kind and zone (requests of the same kind
+  // and zone are merged); their voxel counts are 0.
   const std::vector<PlacedFinding>& placedFindings() const;
 
-  // Findings with their voxel counts taken from a label volume.
+  // The same findings with their voxel counts taken from a label volume of
+  // this phantom (each finding voxel is counted in the zone it lies in).
   std::vector<PlacedFinding> countFindingVoxels(const std::vector<std::uint8_t>& labels) const;
 
   // Craniocaudal extent of each lung (z of apex and of the lowest point).

@@ -28,7 +28,10 @@ struct SeriesOptions {
   // z (mm) of the middle of the scan; the chest's lungs span about -130..+118.
   double centreZ = 0.0;
 
-  int bitsAllocated = 16;          // 16: signed CT numbers; 8: lung-windowed bytes
+  // 16: signed CT numbers (CT Image Storage). 8: the lung window -1350..150 HU
+  // in 0..255 (Secondary Capture Image Storage, modality CT, with the rescale
+  // that turns the bytes back into approximate CT numbers).
+  int bitsAllocated = 16;
   double rescaleIntercept = -1024; // 16-bit only; stored = HU - intercept
   double noiseSigma = 12.0;        // Hounsfield units
   TransferSyntax transferSyntax = TransferSyntax::ExplicitVRLittleEndian;

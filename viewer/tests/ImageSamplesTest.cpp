@@ -131,7 +131,7 @@ TEST(ImageSamples, ShortValueAtPositions)
     // Both fractions near whole numbers: the nearest sample.
     EXPECT_EQ(samples.shortValue(3.995f, 2.005f), 204);
     EXPECT_EQ(samples.shortValue(3.005f, 1.995f), 203);
-    // Bilinear inside a cell, with the published weights.
+    // Bilinear inside a cell: weights (1-fx)(1-fy), fx(1-fy), (1-fx)fy and the rest.
     const float fx = 0.25f;
     const float fy = 0.75f;
     const float w00 = (1 - fx) * (1 - fy);

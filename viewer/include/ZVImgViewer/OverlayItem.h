@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-// Kinds of queued drawing commands, numbered as published.
+// Kinds of queued drawing commands, with the numbers hosts know them by.
 enum class OverlayKind : std::int32_t {
     Move = 1,
     Line = 2,

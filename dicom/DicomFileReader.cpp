@@ -30,6 +30,16 @@ const char kBigEndianExplicit[] = "1.2.840.10008.1.2.2";
 const char kDeflatedExplicit[] = "1.2.840.10008.1.2.1.99";
 const char kStandardSyntaxRoot[] = "1.2.840.10008.1.2";
 
+// Eight zero bytes where an element header is expected: the zero padding that
+// some writers leave after the last element, not an element (group 0000 is
+// never stored in files). Reading it as elements would fill the store with
+// thousands of empty records.
+bool isZeroPadding(const std::uint8_t* header)
+{
+    static const std::uint8_t kZeros[8] = {};
+    return std::memcmp(header, kZeros, 8) == 0;
+}
+
 bool isUpperLetter(std::uint8_t c) { return c >= 'A' && c <= 'Z'; }
 
 bool isVr(const std::uint8_t* vr, char first, char second) { return vr[0] == first && vr[1] == second; }
@@ -304,6 +314,10 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
             return;
         }
         const std::uint8_t* header = cursor.here();
+        if (isZeroPadding(header)) {
+            store_.appendEndRecord();
+            return;
+        }
         cursor.position += 8;
         std::uint16_t group = ByteOrder::load16(header);
         std::uint16_t element = ByteOrder::load16(header + 2);
@@ -446,6 +460,12 @@ void DicomFileReader::readRawStream(Cursor& cursor, bool headerOnly)
                 store_.appendEndRecord();
             return;
         }
+        if (cursor.has(8) && isZeroPadding(cursor.here())) {
+            store_.appendEndRecord();
+            return;
+        }
+        if (cursor.needMore)
+            return;
         std::uint16_t group = ByteOrder::load16(cursor.here());
         std::uint16_t element = ByteOrder::load16(cursor.here() + 2);
         cursor.position += 4;

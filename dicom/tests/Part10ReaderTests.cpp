@@ -301,6 +301,21 @@ TEST_F(Part10Reader, DeflatedDataSetKeepsOnlyTheMetaGroup)
     EXPECT_EQ(control.GetNumOfTag(), 4 + 1);
 }
 
+TEST_F(Part10Reader, TrailingZeroPaddingEndsTheDataSet)
+{
+    ByteStream stream = part10(kExplicitLittle);
+    stream.explicitElement(0x0010, 0x0010, "PN", "PAD^DED ").explicitElement(0x7FE0, 0x0010, "OW", "ab");
+    stream.text(std::string(4096, '\0'));
+    load(stream);
+    EXPECT_EQ(control.GetNumOfTag(), 4 + 4 + 1) << "no records for the padding";
+    EXPECT_EQ(tagSize(control, 0x7FE0, 0x0010), 2);
+
+    ByteStream raw;
+    raw.implicitElement(0x0008, 0x0060, "CT").text(std::string(800, '\0'));
+    load(raw);
+    EXPECT_EQ(control.GetNumOfTag(), 2 + 1);
+}
+
 TEST_F(Part10Reader, TruncatedHeadersEndTheReadWithAnEndRecord)
 {
     ByteStream full = part10(kExplicitLittle);

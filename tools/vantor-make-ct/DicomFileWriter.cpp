@@ -179,7 +179,11 @@ std::vector<std::uint8_t> DicomFileWriter::bytes() const {
 
 bool DicomFileWriter::writeFile(const std::string& path, std::string* error) const {
   const std::vector<std::uint8_t> content = bytes();
-  const std::string temporary = path + ".part";
+  // The temporary name is hidden, so that a folder walk never takes a
+  // half-written file for a slice.
+  const std::filesystem::path target(path);
+  const std::string temporary =
+      (target.parent_path() / ("." + target.filename().string() + ".part")).string();
   {
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
     if (file) file.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));

@@ -36,7 +36,8 @@ public:
                  std::vector<std::uint8_t> littleEndianValue, int wordSize);
 
   std::vector<std::uint8_t> bytes() const;
-  // Writes the file through a temporary name in the same folder.
+  // Writes the file through a hidden temporary name (".<name>.part") in the
+  // same folder and renames it into place.
   bool writeFile(const std::string& path, std::string* error = nullptr) const;
 
   // Decimal String text of at most 16 characters.

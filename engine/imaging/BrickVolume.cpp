@@ -1,7 +1,9 @@
 #include "BrickVolume.h"
 
 #include <algorithm>
-#include <new>
+#include <cstdint>
+
+#include <sys/mman.h>
 
 namespace zvipengine {
 
@@ -13,12 +15,17 @@ bool BrickVolume::build(const VolumeView& volume)
     const std::int32_t bx = (volume.X + 7) / 8;
     const std::int32_t by = (volume.Y + 7) / 8;
     const std::int32_t bz = (volume.Z + 7) / 8;
-    try {
-        samples_.assign(static_cast<std::size_t>(bx) * by * bz * BrickSamples, 0);
-    } catch (const std::bad_alloc&) {
-        samples_ = {};
+    constexpr std::size_t HugePage = std::size_t{2} << 20;
+    const std::size_t bytes = static_cast<std::size_t>(bx) * by * bz * BrickSamples * sizeof(std::int16_t);
+    const std::size_t length = bytes + HugePage;
+    void* mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED)
         return false;
-    }
+    mapping_ = mapping;
+    mappedBytes_ = length;
+    const auto address = reinterpret_cast<std::uintptr_t>(mapping);
+    samples_ = reinterpret_cast<std::int16_t*>((address + HugePage - 1) & ~(std::uintptr_t{HugePage} - 1));
+    madvise(samples_, bytes, MADV_HUGEPAGE);
     X_ = volume.X;
     Y_ = volume.Y;
     Z_ = volume.Z;
@@ -28,7 +35,7 @@ bool BrickVolume::build(const VolumeView& volume)
         for (std::int32_t j = 0; j < by; ++j)
             for (std::int32_t i = 0; i < bx; ++i) {
                 std::int16_t* brick =
-                    samples_.data() + (i + static_cast<std::ptrdiff_t>(bx) * (j + static_cast<std::ptrdiff_t>(by) * k)) *
+                    samples_ + (i + static_cast<std::ptrdiff_t>(bx) * (j + static_cast<std::ptrdiff_t>(by) * k)) *
                                           BrickSamples;
                 const int x0 = i * 8;
                 const int columns = std::min(BrickEdge, volume.X - x0);
@@ -41,9 +48,18 @@ bool BrickVolume::build(const VolumeView& volume)
     return true;
 }
 
+BrickVolume::~BrickVolume()
+{
+    clear();
+}
+
 void BrickVolume::clear()
 {
-    samples_ = {};
+    if (mapping_ != nullptr)
+        munmap(mapping_, mappedBytes_);
+    mapping_ = nullptr;
+    mappedBytes_ = 0;
+    samples_ = nullptr;
     X_ = Y_ = Z_ = 0;
     bricksX_ = bricksY_ = 0;
 }

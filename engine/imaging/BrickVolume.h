@@ -4,7 +4,6 @@
 #include "VolumeView.h"
 
 #include <cstdint>
-#include <vector>
 
 namespace zvipengine {
 
@@ -20,7 +19,12 @@ public:
     // False when the memory cannot be had (the copy stays empty).
     bool build(const VolumeView& volume);
     void clear();
-    bool empty() const { return samples_.empty(); }
+    bool empty() const { return samples_ == nullptr; }
+
+    BrickVolume() = default;
+    ~BrickVolume();
+    BrickVolume(const BrickVolume&) = delete;
+    BrickVolume& operator=(const BrickVolume&) = delete;
     bool matches(const VolumeView& volume) const
     {
         return !empty() && volume.X == X_ && volume.Y == Y_ && volume.Z == Z_;
@@ -30,12 +34,17 @@ public:
     {
         const std::ptrdiff_t brick = (x >> 3) + static_cast<std::ptrdiff_t>(bricksX_) *
                                                     ((y >> 3) + static_cast<std::ptrdiff_t>(bricksY_) * (z >> 3));
-        return samples_.data() + brick * BrickSamples + (x & 7) + BrickEdge * (y & 7) +
+        return samples_ + brick * BrickSamples + (x & 7) + BrickEdge * (y & 7) +
                BrickEdge * BrickEdge * (z & 7);
     }
 
 private:
-    std::vector<std::int16_t> samples_;
+    // A private mapping on huge pages where the system grants them: a ray
+    // steps from brick layer to brick layer megabytes apart, and with 4 KiB
+    // pages nearly every step would miss the address translation cache.
+    std::int16_t* samples_ = nullptr;
+    void* mapping_ = nullptr;
+    std::size_t mappedBytes_ = 0;
     std::int32_t X_ = 0, Y_ = 0, Z_ = 0;
     std::int32_t bricksX_ = 0, bricksY_ = 0;
 };

@@ -11,7 +11,9 @@ namespace zvipengine {
 // covers plane - depth/2 .. plane - depth/2 + depth - 1 and is clipped to the
 // volume. Axis 0 combines whole slices (the output must be X x Y); axes 1 and
 // 2 combine the slab's rows or columns of every slice into one line and
-// stretch the lines along the slices as the orthogonal reformat does.
+// stretch the lines along the slices as the orthogonal reformat does. The
+// mean divides by the number of slab positions inside the volume, at both
+// ends, so that a slab reaching past the last slice is not darkened.
 class OrthogonalProjection {
 public:
     enum class Outcome { Written, NotWritten, InvalidArgument };

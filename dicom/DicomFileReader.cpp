@@ -218,6 +218,9 @@ void DicomFileReader::load(const std::string& path)
     std::size_t size = 0;
     if (!file.regularFileSize(size))
         return;
+    // One read into one buffer, reused from load to load. (A read-only mapping
+    // was measured too: populating its page tables costs more than copying
+    // the cached pages.)
     std::uint8_t* buffer = store_.reserveFileBuffer(size);
     if (buffer == nullptr)
         return;
@@ -380,7 +383,7 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
                 if (cursor.needMore)
                     return;
                 if (swapping)
-                    ByteOrder::swapUnits(records[index].externalValue, length, shortFormSwapUnit(vr));
+                    swapValue(records[index], shortFormSwapUnit(vr));
                 accumulate(length + 8);
             } else {
                 if (!cursor.has(4)) {
@@ -406,7 +409,7 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
                 if (cursor.needMore)
                     return;
                 if (swapping)
-                    ByteOrder::swapUnits(records[index].externalValue, length, longFormSwapUnit(vr));
+                    swapValue(records[index], longFormSwapUnit(vr));
                 accumulate(length + 8);
                 // Nested headers of a big-endian sequence stay as read: rewriting
                 // them would need every nested value swapped as well.
@@ -431,7 +434,7 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
             if (cursor.needMore)
                 return;
             if (pixelData && swapping)
-                ByteOrder::swapUnits(records[index].externalValue, length, 2);
+                swapValue(records[index], 2);
             accumulate(length + 8);
         }
 
@@ -439,8 +442,11 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
         if (group == 0x0002 && element == 0x0010)
             transferSyntax = trimmedUid(record.externalValue, record.valueLength);
         if (element == 0x0000 && accumulator == kScratch && record.hasValue() && record.shortLength == 4) {
+            // The recomputed length is kept in the record itself; the file's bytes stay untouched.
             accumulator = index;
-            ByteOrder::store32(record.value(), 0);
+            record.externalValue = nullptr;
+            record.hasInlineValue = true;
+            ByteOrder::store32(record.inlineValue, 0);
         }
     }
 }
@@ -621,8 +627,17 @@ bool DicomFileReader::skipUndefinedItem(Cursor& cursor, bool swapping, int depth
     }
 }
 
+void DicomFileReader::swapValue(ElementRecord& record, std::size_t unitSize)
+{
+    if (unitSize == 0 || record.valueLength < unitSize)
+        return;
+    ByteOrder::swapUnits(record.externalValue, record.valueLength, unitSize);
+}
+
 void DicomFileReader::rewriteNestedHeaders(ElementRecord& sequence)
 {
+    if (sequence.valueLength <= 8)
+        return;
     // Explicit short-form headers inside the items become implicit ones
     // (4-byte length), the form in which the control writes. Every access is
     // checked against the value's end, whatever the nested lengths claim.

@@ -54,6 +54,7 @@ private:
     void skipUndefinedSequence(Cursor& cursor, bool swapping, int depth);
     bool skipUndefinedItem(Cursor& cursor, bool swapping, int depth);
     void rewriteNestedHeaders(ElementRecord& sequence);
+    void swapValue(ElementRecord& record, std::size_t unitSize);
 
     std::uint32_t byteOrderFlag_ = 0;
     std::int32_t fileKind_ = UnknownKind;

@@ -1,6 +1,9 @@
 // The main window's menus, preset entries, caption and exit rules.
 #include "TemporaryFolder.h"
 #include "mainwindow/frmMain.h"
+#include "startup/AboutBox.h"
+
+#include <QLabel>
 #include "startup/MessageBoxes.h"
 #include "startup/SettingsKeys.h"
 #include "startup/WindowPlacement.h"
@@ -153,4 +156,22 @@ TEST_F(MainWindowTest, DeclinedSmallDesktopEndsTheLoad)
     const bool small = screen.right() + 1 < 800 || screen.bottom() + 1 < 600;
     EXPECT_EQ(window.load(), !small);
     EXPECT_EQ(questions.size(), small ? 1u : 0u);
+}
+
+TEST_F(MainWindowTest, HelpWithoutPagesShowsTheMessageAndAboutShowsTheSystem)
+{
+    frmMain window(state, ProfileFile(settingsPath), "");
+    ASSERT_TRUE(window.load());
+    questions.clear();
+    window.menuEntry("mnuHelpContents")->trigger(); // AppDir has no help pages
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0], QString::fromUtf8("ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
+
+    AboutBox about("ZVDICOM 1.0\n", &window);
+    EXPECT_NE(about.findChild<QLabel*>("lblVersion"), nullptr);
+    EXPECT_EQ(about.findChild<QLabel*>("lblVersion")->text(), "Version 1.0");
+    questions.clear();
+    about.showSystemInformation();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains("Kernel: Linux")) << questions[0].toStdString();
 }

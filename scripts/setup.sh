@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-qpa-plugins
   xvfb xauth fonts-noto-cjk fonts-dejavu-core xdg-utils
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3-pydicom python3-numpy
+  python3-pydicom python3-numpy python3-openpyxl
   dcmtk libdcmtk-dev libgdcm-tools libgdcm-dev
   libvtk9-dev
   zlib1g-dev

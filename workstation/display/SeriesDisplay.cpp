@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -196,7 +197,16 @@ void SeriesDisplay::loadSeries(const std::string& folder)
         if (showMessage)
             showMessage(text);
     };
-    report.showProgress = [this](int fileNumber) { showImageNumber(QString::number(fileNumber)); };
+    // The count is painted at most every 15 ms: the reader sees it move without
+    // hundreds of synchronous repaints slowing the load.
+    QElapsedTimer sincePaint;
+    report.showProgress = [this, &sincePaint](int fileNumber) {
+        controls_.imageNumber->setText(QString::number(fileNumber));
+        if (!sincePaint.isValid() || sincePaint.elapsed() >= 15) {
+            controls_.imageNumber->repaint();
+            sincePaint.start();
+        }
+    };
     const bool registered = registerSeries(folder, dicom_, engine_, series_, fields, report);
     if (!registered) {
         controls_.caseViewer->Clear(2);

@@ -398,8 +398,11 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
                     declared = ByteOrder::swap32(declared);
                 const bool sequence = isVr(vr, 'S', 'Q');
                 if (declared == kUndefinedLength) {
-                    if (!sequence)
-                        return; // encapsulated pixel data and the like: the read ends here
+                    // UN of undefined length is a sequence in implicit form; it is
+                    // skipped like one rather than ending the read. Any other VR
+                    // (encapsulated pixel data and the like) ends the read here.
+                    if (!sequence && !isVr(vr, 'U', 'N'))
+                        return;
                     skipUndefinedSequence(cursor, swapping, 0);
                     if (cursor.needMore)
                         return;

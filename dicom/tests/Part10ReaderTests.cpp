@@ -200,6 +200,20 @@ TEST_F(Part10Reader, ImplicitUndefinedLengthSequenceIsSkippedAndReadingGoesOn)
     EXPECT_EQ(tagText(control, 0x0010, 0x0010), "AFTER ");
 }
 
+TEST_F(Part10Reader, UnknownVrOfUndefinedLengthIsSkippedAsASequence)
+{
+    ByteStream stream = part10(kExplicitLittle);
+    stream.explicitLongHeader(0x4453, 0x100C, "UN", 0xFFFFFFFF)
+        .item(0xFFFFFFFF)
+        .implicitElement(0x0008, 0x1150, "1.2 ")
+        .itemDelimitation()
+        .sequenceDelimitation()
+        .explicitElement(0x7FE0, 0x0010, "OW", "px");
+    load(stream);
+    EXPECT_EQ(tagSize(control, 0x4453, 0x100C), 0);
+    EXPECT_EQ(tagSize(control, 0x7FE0, 0x0010), 2);
+}
+
 TEST_F(Part10Reader, EncapsulatedPixelDataEndsTheRead)
 {
     ByteStream stream = part10("1.2.840.10008.1.2.4.50");

@@ -20,6 +20,8 @@ struct ElementRecord
     // The record after the last element of a completely read file: no element,
     // no value, never matched by a tag lookup, never written.
     bool isEndRecord = false;
+    // A group length the reader made because the file has none.
+    bool isSynthesised = false;
     bool hasInlineValue = false;
     std::uint8_t inlineValue[4] = {0, 0, 0, 0};
     std::uint8_t* externalValue = nullptr;

@@ -48,6 +48,7 @@ ElementRecord& ElementStore::appendGroupLength(std::uint16_t group)
     record.valueRepresentation[1] = 'L';
     record.shortLength = 4;
     record.valueLength = 4;
+    record.isSynthesised = true;
     record.hasInlineValue = true;
     return record;
 }

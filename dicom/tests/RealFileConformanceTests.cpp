@@ -317,7 +317,7 @@ std::vector<std::string> compareFile(const fs::path& file, Tally& tally)
     for (const ElementRecord& record : records) {
         if (record.isEndRecord || peerTags.count({record.group, record.element}) > 0)
             continue;
-        if (record.element == 0x0000 && record.hasInlineValue) {
+        if (record.isSynthesised) {
             ++tally.rules["R1 synthesised group length"];
             continue;
         }

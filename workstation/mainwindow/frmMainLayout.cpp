@@ -55,7 +55,9 @@ void frmMain::layoutControls()
             else // inside the form's tabs: only its size follows
                 widget->resize(rect.width / kTwipsPerPixel, widget->height());
         }
-        readingForm_->placeBesideQuestion();
+        // The parameter lists go right of the case image's sketch button, which shares the row.
+        const QWidget* sketch = control("btnSketch2");
+        readingForm_->placeBesideQuestion(sketch->x() + sketch->width() + 12);
         RIZOduVed1_->RedrawImage();
         RazazUrirAdeder1_->RedrawImage();
         control("List1")->setGeometry(control("List2")->geometry());

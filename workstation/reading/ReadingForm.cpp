@@ -1,5 +1,7 @@
 #include "reading/ReadingForm.h"
 
+#include <algorithm>
+
 #include "reading/ReadingCodes.h"
 #include "startup/WorkstationState.h"
 
@@ -687,12 +689,12 @@ void ReadingForm::buildParameters(QWidget* host)
     fraReaderInf_->hide();
 }
 
-void ReadingForm::placeBesideQuestion()
+void ReadingForm::placeBesideQuestion(int leftmost)
 {
     QPushButton* no = Command(0, 1);
     const int top = no->y();
     const int height = no->height();
-    int left = no->x() + no->width() + 12;
+    int left = std::max(no->x() + no->width() + 12, leftmost);
     const std::pair<QLabel*, QComboBox*> pairs[3] = {
         {lblModality_, ComboModality_}, {lblPosture_, ComboPosture_}, {lblQuality_, ComboQuality_}};
     for (const auto& [label, combo] : pairs) {

@@ -69,8 +69,9 @@ public:
     void refresh();
 
     // Puts the technical-parameter lists on the question's row, to the right of
-    // its buttons; for the layout pass after it has moved the row.
-    void placeBesideQuestion();
+    // its buttons and not left of leftmost (pixels on the host); for the layout
+    // pass after it has moved the row.
+    void placeBesideQuestion(int leftmost = 0);
 
     QLabel* lblInitQuestion() const { return lblInitQuestion_; }
     QTabWidget* SSTab1() const { return SSTab1_; }

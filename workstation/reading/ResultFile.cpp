@@ -4,6 +4,8 @@
 #include "startup/ProfileFile.h"
 #include "startup/WorkstationState.h"
 
+#include <QFileDialog>
+
 #include <array>
 #include <bit>
 #include <cstdio>
@@ -153,9 +155,10 @@ std::uint32_t int32At(std::string_view image, std::size_t offset)
     return value;
 }
 
-// The whole file, read without trusting anything inside it: the buffer grows
-// only by what the file actually delivers.
-bool readWholeFile(const std::string& path, std::string& contents)
+// The file, read without trusting anything inside it: the buffer grows only by
+// what the file actually delivers, and a file that does not start with the
+// signature is left after its first bytes (the open dialog accepts any file).
+bool readResultsImage(const std::string& path, std::string& contents)
 {
     FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr)
@@ -163,13 +166,17 @@ bool readWholeFile(const std::string& path, std::string& contents)
     contents.clear();
     std::array<char, 65536> chunk{};
     bool ok = true;
+    std::size_t wanted = ResultFile::Signature.size();
     for (;;) {
-        const std::size_t count = std::fread(chunk.data(), 1, chunk.size(), file);
+        const std::size_t count = std::fread(chunk.data(), 1, wanted, file);
         contents.append(chunk.data(), count);
-        if (count < chunk.size()) {
+        if (count < wanted) {
             ok = std::ferror(file) == 0;
             break;
         }
+        if (contents.size() == ResultFile::Signature.size() && contents != ResultFile::Signature)
+            break;
+        wanted = chunk.size();
     }
     std::fclose(file);
     return ok;
@@ -306,7 +313,7 @@ bool ResultFile::write(const std::string& path, const std::string& topFolder, co
 ResultFile::ReadOutcome ResultFile::read(const std::string& path, const std::string& topFolder, Readings& readings)
 {
     std::string image;
-    if (path.empty() || !readWholeFile(path, image))
+    if (path.empty() || !readResultsImage(path, image))
         return ReadOutcome{};
     return decode(image, topFolder, readings);
 }
@@ -355,6 +362,29 @@ bool ResultFile::Save(WorkstationState& state, const Readings& readings, QWidget
     if (state.ResultFileName.empty())
         return true;
     return WriteResults(state, readings, state.ResultFileName, parent);
+}
+
+bool ResultFile::SaveAs(WorkstationState& state, const Readings& readings, const std::string& chosenPath,
+                        QWidget* parent)
+{
+    if (chosenPath.empty())
+        return false;
+    return WriteResults(state, readings, chosenPath, parent);
+}
+
+std::string ResultFile::askSaveAsName(const std::string& proposed, QWidget* parent)
+{
+    // QFileDialog asks before replacing an existing file.
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Reading Results Save As File"),
+                                        QString::fromStdString(proposed), QStringLiteral("All Files (*)"))
+        .toStdString();
+}
+
+std::string ResultFile::askOpenName(QWidget* parent)
+{
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open Reading Result"), QString(),
+                                        QStringLiteral("All Files (*)"))
+        .toStdString();
 }
 
 bool ResultFile::askRestore(const std::string& reader, const std::string& folder, QWidget* parent)

@@ -93,6 +93,13 @@ public:
                      QWidget* parent = nullptr);
     // "&Save": writes the current result file; nothing (and true) without one.
     bool Save(WorkstationState& state, const Readings& readings, QWidget* parent = nullptr);
+    // "Save &As...": with a chosen name, ResultFileName = it and the file is
+    // written; an empty name (a cancelled dialog) changes nothing. True when written.
+    bool SaveAs(WorkstationState& state, const Readings& readings, const std::string& chosenPath,
+                QWidget* parent = nullptr);
+    // The save-as and open dialogs; an empty text when cancelled.
+    static std::string askSaveAsName(const std::string& proposed, QWidget* parent = nullptr);
+    static std::string askOpenName(QWidget* parent = nullptr);
     // Asks the restore question for the reader's earlier readings of folder; true on Yes.
     static bool askRestore(const std::string& reader, const std::string& folder, QWidget* parent = nullptr);
 

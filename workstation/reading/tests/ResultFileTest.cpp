@@ -477,3 +477,19 @@ TEST_F(ResultFileTest, RestoreQuestionIsAskedWithYesAndNo)
     answer_ = QMessageBox::No;
     EXPECT_FALSE(ResultFile::askRestore("reader1", "/data/case1"));
 }
+
+TEST_F(ResultFileTest, SaveAsWritesUnderTheChosenNameAndCancelChangesNothing)
+{
+    Readings readings{filledRecord(1)};
+    ResultFile file;
+    state_.ResultFileName = path("current.vtr");
+    EXPECT_FALSE(file.SaveAs(state_, readings, ""));
+    EXPECT_EQ(state_.ResultFileName, path("current.vtr"));
+    EXPECT_TRUE(std::filesystem::is_empty(folder_));
+
+    ASSERT_TRUE(file.SaveAs(state_, readings, path("other.vtr")));
+    EXPECT_EQ(state_.ResultFileName, path("other.vtr"));
+    Readings restored(1);
+    ASSERT_TRUE(file.ReadResults(state_, restored, path("other.vtr")));
+    EXPECT_EQ(restored, readings);
+}

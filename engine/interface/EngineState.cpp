@@ -24,4 +24,19 @@ void EngineState::reset()
     useBitMask = true;
 }
 
+bool EngineState::allocateBuffer(std::int32_t id, std::int64_t bytes, std::uint8_t*& address)
+{
+    switch (buffers.allocate(id, bytes, address)) {
+    case BufferTable::Result::Done:
+        return true;
+    case BufferTable::Result::InvalidArgument:
+        errorNumber = -1;
+        return false;
+    case BufferTable::Result::NoMemory:
+        errorNumber = -2;
+        return false;
+    }
+    return false;
+}
+
 } // namespace zvipengine

@@ -50,6 +50,9 @@ public:
     // Any change of the samples makes the brick copy stale; it is dropped
     // (the projections then read the volume, with identical results).
     void volumeChanged() { bricks.clear(); }
+    // Slot allocation that records a failure in ErrorNumber (-1 invalid slot
+    // or length, -2 no memory).
+    bool allocateBuffer(std::int32_t id, std::int64_t bytes, std::uint8_t*& address);
 };
 
 } // namespace zvipengine

@@ -170,6 +170,24 @@ enum class EventDispId : std::int32_t {
     ThreadFinished = 1,
 };
 
+// Result block of CreatePolygonIsoSurface: eleven handle-sized values, the
+// nine array addresses then the vertex and triangle counts. Vertices are in
+// grid units of the reduced volume (column, row, slice), normals of unit
+// length, triangle t has the corners Corner0[t], Corner1[t], Corner2[t].
+struct IsoSurfacePolygon {
+    float* X;
+    float* Y;
+    float* Z;
+    float* NX;
+    float* NY;
+    float* NZ;
+    std::int32_t* Corner0;
+    std::int32_t* Corner1;
+    std::int32_t* Corner2;
+    std::intptr_t NumberOfVertices;
+    std::intptr_t NumberOfTriangles;
+};
+
 class VazAZUrorav {
 public:
     VazAZUrorav();
@@ -350,6 +368,56 @@ public:
     bool GetImageSumMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::int16_t* hImage,
                                std::int32_t Width, std::int32_t Height, float PixelSpacing, std::int32_t Plane,
                                std::int32_t PlaneDepth, const float* hMatrix);
+
+    // ---- display images and 2-D filters ----
+    // Grey images are 16-bit samples; colour images (ColorMode 1) three
+    // planes of Width x Height bytes (red, green, blue). Any other ColorMode
+    // is a no-op that answers true (GetImageHalfSize: false).
+    bool CreateDIBImage(std::uint8_t** phDIB, std::int32_t BufferID, const std::int16_t* hImage, std::int32_t Width,
+                        std::int32_t Height, std::int32_t WindowLevel, std::int32_t WindowWidth);
+    bool CreateDIBbitImage(std::uint8_t** phDIB, std::int32_t BufferID, const std::int16_t* hImage,
+                           std::int32_t Width, std::int32_t Height, std::int16_t ThresholdValue, std::int32_t Color1,
+                           std::int32_t Color2);
+    // sValues / laRGBs: NumPoints ascending values and 0x00BBGGRR colours.
+    bool CreateImageRGB(std::uint8_t** phRGBImage, std::int32_t BufferID, const std::int16_t* hImage,
+                        std::int32_t Width, std::int32_t Height, std::int32_t NumPoints, const std::int16_t* sValues,
+                        const std::int32_t* laRGBs);
+    bool GetImageRGB(std::uint8_t* hRGBImage, const std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
+                     std::int32_t NumOfPoints, const std::int16_t* sValues, const std::int32_t* laRGBs);
+    bool GetImageHalfSize(void* hImage, std::int32_t OrgWidth, std::int32_t OrgHeight, std::int32_t ColorMode);
+    bool GetImageDoubleSize(void* hImageDst, std::int32_t WidthSrc, std::int32_t HeightSrc, const void* hImageSrc,
+                            std::int32_t ColorMode);
+    bool GetImageSmoothing(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, std::int32_t FilterSize);
+    bool GetImageMedian(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, std::int32_t FilterSize);
+    // Mode 1 median, else box mean, on every slice of the volume.
+    bool SourceSmoothing(std::int32_t Mode, std::int32_t FilterSize);
+    bool GetImageMirrorLR(void* hImage, std::int32_t Width, std::int32_t Height, std::int32_t ColorMode);
+    // outWidth / outHeight may be null.
+    bool GetImageRotateRect(void* hImage, std::int32_t Width, std::int32_t Height, std::int32_t angle,
+                            std::int32_t* outWidth, std::int32_t* outHeight, std::int32_t ColorMode);
+    bool GetROIImage(void* hROIImage, std::int32_t Width, std::int32_t Height, const void* hImageSrc,
+                     std::int32_t WidthSrc, std::int32_t HeightSrc, std::int32_t Px, std::int32_t Py,
+                     std::int32_t ColorMode);
+    bool PastImage(void* hImage, std::int32_t Width, std::int32_t Height, const void* hImageSrc,
+                   std::int32_t WidthSrc, std::int32_t HeightSrc, std::int32_t Px, std::int32_t Py,
+                   std::int32_t ColorMode);
+    bool GetImageThresholdBitMask(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
+                                  std::int16_t MinThreshold, std::int16_t MaxThreshold);
+
+    // ---- iso-surface and buffer files ----
+    // The block stays valid until the next call or the volume's reset.
+    bool CreatePolygonIsoSurface(std::int16_t threshold, float pixel_spacing, const IsoSurfacePolygon** phPolygon);
+    // Dims: Ndim values of the caller (at most three are used).
+    bool SaveBufferFile(const std::string& FileName, std::int32_t BufferID, std::int32_t Ndim,
+                        const std::int32_t* Dims);
+    bool SaveBufferFileColor(const std::string& FileName, std::int32_t BufferID, std::int32_t ElementSize,
+                             std::int32_t Ndim, const std::int32_t* Dims, std::int32_t ColorMode);
+    bool LoadBufferFile(const std::string& FileName, std::int16_t** phImage, std::int32_t BufferID,
+                        std::int32_t Ndim, std::int32_t* Dims);
+    // ElementSize and ColorMode may be null.
+    bool LoadBufferFileColor(const std::string& FileName, std::uint8_t** phImage, std::int32_t BufferID,
+                             std::int32_t* ElementSize, std::int32_t Ndim, std::int32_t* Dims,
+                             std::int32_t* ColorMode);
 
 private:
     std::unique_ptr<zvipengine::EngineState> state_;

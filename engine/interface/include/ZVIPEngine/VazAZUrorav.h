@@ -419,6 +419,51 @@ public:
                              std::int32_t* ElementSize, std::int32_t Ndim, std::int32_t* Dims,
                              std::int32_t* ColorMode);
 
+    // ---- bit masks, region growing, morphology, mark flags ----
+    // A masking step ages the earlier masks (up to three undo levels) and
+    // masks the visible voxels it selects; hMatrix maps voxel (column, row,
+    // slice) to the coordinates in which the shape is given. A Z range of
+    // min_Z = max_Z = 0 is unbounded.
+    bool SetBitMaskRectangle(std::int32_t interior, float min_X, float max_X, float min_Y, float max_Y, float min_Z,
+                             float max_Z, const float* hMatrix);
+    bool SetBitMaskCylinder(std::int32_t interior, float center_X, float center_Y, float radius_X, float radius_Y,
+                            float min_Z, float max_Z, const float* hMatrix);
+    bool SetBitMaskSphere(std::int32_t interior, float center_X, float center_Y, float center_Z, float radius_X,
+                          float radius_Y, float radius_Z, const float* hMatrix);
+    // Points: NumOfPoints (x, y) pairs; the outline is closed from the last
+    // point back to the first.
+    bool SetBitMaskFreePoints(std::int32_t interior, std::int32_t NumOfPoints, const std::int32_t* Points,
+                              float min_Z, float max_Z, const float* hMatrix);
+    bool SetBitMaskThreshold(std::int32_t interior, std::int16_t min_thres, std::int16_t max_thres);
+    bool SetBitMaskRegionGrowingPoint(std::int16_t inc_theta, std::int16_t dec_theta, std::int16_t min_thres,
+                                      std::int16_t max_thres, std::int32_t Px, std::int32_t Py, std::int32_t Pz);
+    // ps_StructureElementData: pl3_Dims[0] x [1] x [2] entries, x fastest.
+    bool SetBitMaskErosion(const std::int16_t* ps_StructureElementData, const std::int32_t* pl3_Dims);
+    bool SetBitMaskDilation(const std::int16_t* ps_StructureElementData, const std::int32_t* pl3_Dims);
+    // MathType 0 erosion, 1 dilation, 2 opening, 3 closing with the
+    // ellipsoid (FilterType 0 or 1) inscribed in the filter box.
+    bool MathBitMaskMorphology(std::int16_t MathType, std::int16_t FilterType, std::int16_t FilterSizeX,
+                               std::int16_t FilterSizeY, std::int16_t FilterSizeZ);
+    bool UndoBitMask();
+    bool ClearBitMask();
+    bool ClearBitMaskImage(std::int16_t* hImage, std::int32_t NumOfPixels, std::int32_t Mode);
+    bool GetByteImageBitMaskFreePoints(std::uint8_t* hByteImage, std::int32_t Width, std::int32_t Height,
+                                       std::int32_t interior, std::int32_t NumOfPoints, const std::int32_t* Points);
+    bool SetMarkFlagSphere(float center_X, float center_Y, float center_Z, float radius_X, float radius_Y,
+                           float radius_Z, const float* hMatrix, std::int16_t FlagType);
+    bool SetMarkFlagRegionGrowingPoint(std::int16_t inc_theta, std::int16_t dec_theta, std::int16_t min_thres,
+                                       std::int16_t max_thres, std::int32_t Px, std::int32_t Py, std::int32_t Pz,
+                                       std::int16_t FlagType);
+    bool SetMarkFlagClear(std::int32_t ClearMode);
+    // Outputs are written as far as their counts allow: ValueProperty (4)
+    // mean, standard deviation, minimum, maximum in the CT scale;
+    // MesureProperty (2 or 8) volume in mm3, largest diameter in mm, its two
+    // end voxels; Histgram up to 512 bins of value / 8; LineProfile values
+    // along the diameter.
+    bool GetNoduleProperty(float* ValueProperty, std::int32_t NumOfValueProperty, std::int32_t* Histgram,
+                           std::int32_t NumOfHistgramArray, float* MesureProperty, std::int32_t NumOfMesureProperty,
+                           std::int16_t* LineProfile, std::int32_t NumOfLineProfile);
+
 private:
     std::unique_ptr<zvipengine::EngineState> state_;
 };

@@ -1,0 +1,141 @@
+#include "ComponentLabelling.h"
+
+#include <algorithm>
+#include <new>
+#include <numeric>
+
+namespace zvipengine {
+
+namespace {
+
+struct Offset {
+    std::int8_t dx, dy, dz;
+};
+
+std::vector<Offset> neighbourOffsets(ComponentLabelling::Connectivity connectivity, bool planar)
+{
+    std::vector<Offset> offsets;
+    for (int dz = planar ? 0 : -1; dz <= (planar ? 0 : 1); ++dz)
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nonZero = (dx != 0) + (dy != 0) + (dz != 0);
+                if (nonZero == 0)
+                    continue;
+                const int allowed = connectivity == ComponentLabelling::Connectivity::Face   ? 1
+                                    : connectivity == ComponentLabelling::Connectivity::Edge ? 2
+                                                                                             : 3;
+                // In 2-D the edge connectivity is the full 8-neighbourhood.
+                if (nonZero > allowed && !(planar && allowed >= 2))
+                    continue;
+                offsets.push_back({static_cast<std::int8_t>(dx), static_cast<std::int8_t>(dy),
+                                   static_cast<std::int8_t>(dz)});
+            }
+    return offsets;
+}
+
+// Breadth-first fill with an explicit queue: marks `target` with `value`
+// for every element with image != 0 and target == 0 reachable from the
+// queued seeds. Returns the number of elements marked.
+template <typename Target>
+std::int64_t fill(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std::int32_t Z,
+                  const std::vector<Offset>& offsets, std::vector<std::int64_t>& queue, Target* target, Target value)
+{
+    const std::int64_t slice = std::int64_t{X} * Y;
+    std::int64_t marked = 0;
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const std::int64_t index = queue[head];
+        ++marked;
+        const std::int32_t z = static_cast<std::int32_t>(index / slice);
+        const std::int64_t rest = index - slice * z;
+        const std::int32_t y = static_cast<std::int32_t>(rest / X);
+        const std::int32_t x = static_cast<std::int32_t>(rest - std::int64_t{X} * y);
+        for (const Offset& o : offsets) {
+            const std::int32_t nx = x + o.dx;
+            const std::int32_t ny = y + o.dy;
+            const std::int32_t nz = z + o.dz;
+            if (nx < 0 || ny < 0 || nz < 0 || nx >= X || ny >= Y || nz >= Z)
+                continue;
+            const std::int64_t n = slice * nz + std::int64_t{X} * ny + nx;
+            if (image[n] == 0 || target[n] != 0)
+                continue;
+            target[n] = value;
+            queue.push_back(n);
+        }
+    }
+    queue.clear();
+    return marked;
+}
+
+} // namespace
+
+std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std::int32_t Z,
+                                       Connectivity connectivity, std::int32_t* labels)
+{
+    const std::int64_t count = std::int64_t{X} * Y * Z;
+    std::fill(labels, labels + count, 0);
+    const std::vector<Offset> offsets = neighbourOffsets(connectivity, Z == 1);
+    std::vector<std::int64_t> queue;
+    std::vector<std::int64_t> sizes;
+    try {
+        queue.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 20)));
+        std::int32_t next = 0;
+        for (std::int64_t i = 0; i < count; ++i) {
+            if (image[i] == 0 || labels[i] != 0)
+                continue;
+            if (next == 0x7FFFFFFF)
+                return -1;
+            ++next;
+            labels[i] = next;
+            queue.push_back(i);
+            sizes.push_back(fill(image, X, Y, Z, offsets, queue, labels, next));
+        }
+        if (next == 0)
+            return 0;
+        // Renumber by decreasing size; the stable sort keeps scan order
+        // among equal sizes.
+        std::vector<std::int32_t> order(static_cast<std::size_t>(next));
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::int32_t a, std::int32_t b) { return sizes[static_cast<std::size_t>(a)] > sizes[static_cast<std::size_t>(b)]; });
+        std::vector<std::int32_t> renumber(static_cast<std::size_t>(next) + 1, 0);
+        for (std::int32_t rank = 0; rank < next; ++rank)
+            renumber[static_cast<std::size_t>(order[static_cast<std::size_t>(rank)]) + 1] = rank + 1;
+        for (std::int64_t i = 0; i < count; ++i)
+            labels[i] = renumber[static_cast<std::size_t>(labels[i])];
+        return next;
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+}
+
+std::int32_t ComponentLabelling::toBytes(const std::int32_t* labels, std::int64_t count, std::int32_t labelCount,
+                                         std::uint8_t* out)
+{
+    for (std::int64_t i = 0; i < count; ++i)
+        out[i] = static_cast<std::uint8_t>(std::min(labels[i], 255));
+    return labelCount > 254 ? 255 : labelCount;
+}
+
+bool ComponentLabelling::reach(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std::int32_t Z,
+                               Connectivity connectivity, const std::vector<std::int64_t>& seeds,
+                               std::uint8_t* reached)
+{
+    const std::int64_t count = std::int64_t{X} * Y * Z;
+    std::fill(reached, reached + count, std::uint8_t{0});
+    const std::vector<Offset> offsets = neighbourOffsets(connectivity, Z == 1);
+    try {
+        std::vector<std::int64_t> queue;
+        queue.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 20)));
+        for (const std::int64_t seed : seeds)
+            if (seed >= 0 && seed < count && image[seed] != 0 && reached[seed] == 0) {
+                reached[seed] = 1;
+                queue.push_back(seed);
+            }
+        fill(image, X, Y, Z, offsets, queue, reached, std::uint8_t{1});
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+} // namespace zvipengine

@@ -1,0 +1,163 @@
+#include "RegionGrowing.h"
+
+#include "ComponentLabelling.h"
+#include "Morphology.h"
+
+#include <algorithm>
+#include <new>
+
+namespace zvipengine {
+
+void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::int32_t minimum,
+                            std::int32_t maximum, std::int16_t outsideValue, std::int16_t* values)
+{
+    const bool select = minimum != maximum;
+    std::int16_t* out = values;
+    for (std::int32_t z = box.zMin; z <= box.zMax; ++z)
+        for (std::int32_t y = box.yMin; y <= box.yMax; ++y) {
+            const std::uint16_t* row = volume.row(y, z);
+            for (std::int32_t x = box.xMin; x <= box.xMax; ++x) {
+                const std::uint16_t s = row[x];
+                std::int32_t v = MaskBits::visible(s) ? s : 0;
+                if (select && (v < minimum || v > maximum))
+                    v = outsideValue;
+                *out++ = static_cast<std::int16_t>(v);
+            }
+        }
+}
+
+bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_t seedX, std::int32_t seedY,
+                         std::int32_t seedZ, std::int32_t increase, std::int32_t decrease, std::uint8_t* region)
+{
+    std::fill(region, region + box.count(), std::uint8_t{0});
+    // The 18-neighbourhood: the 26 neighbours without the 8 corners.
+    struct Offset {
+        std::int32_t dx, dy, dz;
+    };
+    Offset offsets[18];
+    int n = 0;
+    for (int dz = -1; dz <= 1; ++dz)
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int away = (dx != 0) + (dy != 0) + (dz != 0);
+                if (away == 1 || away == 2)
+                    offsets[n++] = {dx, dy, dz};
+            }
+    struct Voxel {
+        std::int32_t x, y, z;
+    };
+    std::vector<Voxel> wave;
+    std::vector<Voxel> next;
+    try {
+        wave.reserve(4096);
+        next.reserve(4096);
+        region[box.index(seedX, seedY, seedZ)] = 1;
+        wave.push_back({seedX, seedY, seedZ});
+        for (std::int32_t w = 0; w < MaximumWaves && !wave.empty(); ++w) {
+            next.clear();
+            for (const Voxel& v : wave) {
+                const std::int32_t value = values[box.index(v.x, v.y, v.z)];
+                for (const Offset& o : offsets) {
+                    const std::int32_t x = v.x + o.dx;
+                    const std::int32_t y = v.y + o.dy;
+                    const std::int32_t z = v.z + o.dz;
+                    if (x < 0 || y < 0 || z < 0 || x >= box.X || y >= box.Y || z >= box.Z)
+                        continue;
+                    const std::int64_t i = box.index(x, y, z);
+                    if (region[i] != 0)
+                        continue;
+                    const std::int32_t c = values[i];
+                    if (c - value <= increase && value - c <= decrease) {
+                        region[i] = 1;
+                        next.push_back({x, y, z});
+                    }
+                }
+            }
+            wave.swap(next);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::int32_t seedX, std::int32_t seedY,
+                               std::int32_t seedZ, std::int32_t processorCount, std::uint8_t* background)
+{
+    const std::int64_t count = box.count();
+    const std::int64_t seed = box.index(seedX, seedY, seedZ);
+    try {
+        std::vector<std::uint8_t> eroded(static_cast<std::size_t>(count));
+        const StructuringElement cross = StructuringElement::cross();
+        if (!Morphology::apply(Morphology::Operation::Erosion, region, eroded.data(), box.X, box.Y, box.Z, cross,
+                               nullptr, processorCount))
+            return false;
+        std::uint8_t* candidates = background;
+        if (eroded[static_cast<std::size_t>(seed)] == 0) {
+            // The erosion took the seed itself (a structure thinner than
+            // three voxels): the grown region is the seed's structure.
+            for (std::int64_t i = 0; i < count; ++i)
+                candidates[i] = region[i] == 0 ? 1 : 0;
+        } else {
+            std::vector<std::int32_t> labels(static_cast<std::size_t>(count));
+            if (ComponentLabelling::label(eroded.data(), box.X, box.Y, box.Z, ComponentLabelling::Connectivity::Face,
+                                          labels.data()) < 0)
+                return false;
+            const std::int32_t seedLabel = labels[static_cast<std::size_t>(seed)];
+            eroded = {};
+            // Two dilations of the labels with the cross inside the grown
+            // region; the largest label in reach wins.
+            std::vector<std::int32_t> grown(labels);
+            for (int pass = 0; pass < 2; ++pass) {
+                for (std::int32_t z = 0; z < box.Z; ++z)
+                    for (std::int32_t y = 0; y < box.Y; ++y)
+                        for (std::int32_t x = 0; x < box.X; ++x) {
+                            const std::int64_t i = box.index(x, y, z);
+                            if (region[i] == 0)
+                                continue;
+                            std::int32_t best = labels[static_cast<std::size_t>(i)];
+                            if (x > 0)
+                                best = std::max(best, labels[static_cast<std::size_t>(i - 1)]);
+                            if (x + 1 < box.X)
+                                best = std::max(best, labels[static_cast<std::size_t>(i + 1)]);
+                            if (y > 0)
+                                best = std::max(best, labels[static_cast<std::size_t>(i - box.X)]);
+                            if (y + 1 < box.Y)
+                                best = std::max(best, labels[static_cast<std::size_t>(i + box.X)]);
+                            const std::int64_t slice = std::int64_t{box.X} * box.Y;
+                            if (z > 0)
+                                best = std::max(best, labels[static_cast<std::size_t>(i - slice)]);
+                            if (z + 1 < box.Z)
+                                best = std::max(best, labels[static_cast<std::size_t>(i + slice)]);
+                            grown[static_cast<std::size_t>(i)] = best;
+                        }
+                labels.swap(grown);
+                grown = labels;
+            }
+            for (std::int64_t i = 0; i < count; ++i)
+                candidates[i] = labels[static_cast<std::size_t>(i)] != seedLabel ? 1 : 0;
+        }
+        // The candidates that reach the box's faces are the background; the
+        // rest are cavities enclosed by the structure and stay.
+        std::vector<std::int64_t> seeds;
+        for (std::int32_t z = 0; z < box.Z; ++z)
+            for (std::int32_t y = 0; y < box.Y; ++y)
+                for (std::int32_t x = 0; x < box.X; ++x) {
+                    const bool face = x == 0 || y == 0 || z == 0 || x == box.X - 1 || y == box.Y - 1 ||
+                                      z == box.Z - 1;
+                    if (face && candidates[box.index(x, y, z)] != 0)
+                        seeds.push_back(box.index(x, y, z));
+                    // Inner rows touch the faces only at their two ends.
+                    const bool innerRow = y > 0 && z > 0 && y < box.Y - 1 && z < box.Z - 1;
+                    if (innerRow && x == 0 && box.X > 2)
+                        x = box.X - 2;
+                }
+        std::vector<std::uint8_t> copy(candidates, candidates + count);
+        return ComponentLabelling::reach(copy.data(), box.X, box.Y, box.Z, ComponentLabelling::Connectivity::Face,
+                                         seeds, background);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+} // namespace zvipengine

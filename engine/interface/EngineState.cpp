@@ -13,6 +13,7 @@ void EngineState::reset()
     volume.baseOffset = offset;
     bricks.clear();
     buffers.releaseAll();
+    isoSurface.clear();
     maskLevelCount = 0;
     for (std::int32_t& v : maskBoundingBox)
         v = 0;

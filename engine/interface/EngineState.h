@@ -5,6 +5,7 @@
 #include "VolumeStore.h"
 
 #include "../imaging/BrickVolume.h"
+#include "../rendering/IsoSurfaceMesh.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,8 @@ public:
     BufferTable buffers;
     BrickVolume bricks;
     BackgroundAnalysis analysis;
+    // The last iso-surface; its arrays go with the volume.
+    IsoSurfaceMesh isoSurface;
 
     bool isSigned = true;
     bool useBitMask = true;

@@ -49,6 +49,49 @@ struct Faces {
     }
 };
 
+// True when the two cube edges lie in one face: a triangle side joining
+// their vertices would then run inside that face, where the neighbouring
+// cell may draw it too.
+bool shareFace(std::int32_t e1, std::int32_t e2)
+{
+    const std::int32_t corners[4] = {MarchingCubesTable::EdgeCorners[e1][0], MarchingCubesTable::EdgeCorners[e1][1],
+                                     MarchingCubesTable::EdgeCorners[e2][0], MarchingCubesTable::EdgeCorners[e2][1]};
+    for (std::int32_t axis = 0; axis < 3; ++axis) {
+        bool same = true;
+        for (std::int32_t k = 1; k < 4; ++k)
+            same = same && MarchingCubesTable::CornerOffset[corners[k]][axis] ==
+                               MarchingCubesTable::CornerOffset[corners[0]][axis];
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+// Triangulates the polygon loop[first .. last] (its side last -> first
+// included) with no diagonal inside a cube face; false when there is none.
+// Loops have at most 12 corners, so the search is small.
+bool triangulate(const std::int32_t* loop, std::int32_t first, std::int32_t last, std::int32_t* triangles,
+                 std::int32_t& count)
+{
+    if (last - first < 2)
+        return true;
+    const std::int32_t saved = count;
+    for (std::int32_t k = first + 1; k < last; ++k) {
+        const bool leftSide = k == first + 1 || !shareFace(loop[first], loop[k]);
+        const bool rightSide = k == last - 1 || !shareFace(loop[k], loop[last]);
+        if (!leftSide || !rightSide)
+            continue;
+        triangles[3 * count] = loop[first];
+        triangles[3 * count + 1] = loop[k];
+        triangles[3 * count + 2] = loop[last];
+        ++count;
+        if (triangulate(loop, first, k, triangles, count) && triangulate(loop, k, last, triangles, count))
+            return true;
+        count = saved;
+    }
+    return false;
+}
+
 } // namespace
 
 const MarchingCubesTable& MarchingCubesTable::instance()
@@ -100,12 +143,20 @@ MarchingCubesTable::MarchingCubesTable()
                 visited[e] = true;
                 loop[length++] = e;
             }
-            for (std::int32_t k = 1; k + 1 < length; ++k) {
-                const std::int32_t t = c.triangleCount++;
-                c.edges[static_cast<std::size_t>(3 * t)] = static_cast<std::int8_t>(loop[0]);
-                c.edges[static_cast<std::size_t>(3 * t + 1)] = static_cast<std::int8_t>(loop[k]);
-                c.edges[static_cast<std::size_t>(3 * t + 2)] = static_cast<std::int8_t>(loop[k + 1]);
+            std::int32_t triangles[3 * MaximumTriangles];
+            std::int32_t count = 0;
+            if (!triangulate(loop, 0, length - 1, triangles, count)) {
+                // Not expected for any case; a fan keeps the loop covered.
+                count = 0;
+                for (std::int32_t k = 1; k + 1 < length; ++k, ++count) {
+                    triangles[3 * count] = loop[0];
+                    triangles[3 * count + 1] = loop[k];
+                    triangles[3 * count + 2] = loop[k + 1];
+                }
             }
+            for (std::int32_t k = 0; k < 3 * count; ++k)
+                c.edges[static_cast<std::size_t>(3 * c.triangleCount + k)] = static_cast<std::int8_t>(triangles[k]);
+            c.triangleCount += count;
         }
     }
 }

@@ -79,7 +79,11 @@ void renderRowsWith(const VolumeView& volume, const Reader& reader, const ViewSa
                         continue;
                     }
                     entered = true;
-                    const VoxelCell cell = reader.cell(q);
+                    const auto cell = reader.cell(q);
+                    if constexpr (requires { cell.visible(); }) {
+                        if (!cell.visible())
+                            continue;
+                    }
                     // The interpolated sample, + 0.5 and truncated, lies
                     // between the smallest corner and the largest corner + 1
                     // (the + 1 only for negative corners): a cell that cannot
@@ -127,7 +131,7 @@ void dispatchKind(const VolumeView& volume, const Reader& reader, const ViewSamp
 
 void ObliqueProjection::renderRows(const VolumeView& volume, const BrickVolume* bricks, const ViewSampling& view,
                                    const ProjectionRequest& request, std::int32_t rowBegin, std::int32_t rowEnd,
-                                   std::int16_t* image)
+                                   std::int16_t* image, MaskReading reading)
 {
     ProjectionRequest checked = request;
     checked.depth = std::max(1, request.depth);
@@ -135,7 +139,11 @@ void ObliqueProjection::renderRows(const VolumeView& volume, const BrickVolume* 
     rowEnd = std::min(request.height, rowEnd);
     if (rowBegin >= rowEnd || request.width <= 0)
         return;
-    if (bricks != nullptr && bricks->matches(volume))
+    if (reading == MaskReading::ValueBits)
+        dispatchKind(volume, MaskedVoxelReader<false>(volume), view, checked, rowBegin, rowEnd, image);
+    else if (reading == MaskReading::HonourMask)
+        dispatchKind(volume, MaskedVoxelReader<true>(volume), view, checked, rowBegin, rowEnd, image);
+    else if (bricks != nullptr && bricks->matches(volume))
         dispatchKind(volume, BrickVoxelReader{bricks}, view, checked, rowBegin, rowEnd, image);
     else
         dispatchKind(volume, DirectVoxelReader(volume), view, checked, rowBegin, rowEnd, image);

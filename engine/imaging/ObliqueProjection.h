@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrickVolume.h"
+#include "SampleMasking.h"
 #include "ViewSampling.h"
 #include "VolumeView.h"
 
@@ -29,9 +30,12 @@ public:
     static constexpr int MinimumStart = 16384;
 
     // bricks: read the brick copy instead of the volume (null: the volume).
+    // reading other than Plain reads the volume through the 14-bit values
+    // (the brick copy is then not used); HonourMask skips every sample with
+    // a masked voxel among its eight.
     static void renderRows(const VolumeView& volume, const BrickVolume* bricks, const ViewSampling& view,
                            const ProjectionRequest& request, std::int32_t rowBegin, std::int32_t rowEnd,
-                           std::int16_t* image);
+                           std::int16_t* image, MaskReading reading = MaskReading::Plain);
 };
 
 } // namespace zvipengine

@@ -6,11 +6,13 @@
 
 namespace zvipengine {
 
-void ObliqueReformat::render(const VolumeView& volume, const ViewSampling& view, std::int32_t width,
-                             std::int32_t height, std::int32_t plane, std::int16_t* image)
+namespace {
+
+template <typename Reader>
+void renderWith(const VolumeView& volume, const Reader& reader, const ViewSampling& view, std::int32_t width,
+                std::int32_t height, std::int32_t plane, std::int16_t* image)
 {
     const SampleLimits limits(volume);
-    const DirectVoxelReader reader(volume);
     constexpr std::int32_t Tile = 8;
     // Tiles of 8 x 8 pixels: neighbouring rays touch neighbouring voxels,
     // which stay in the cache across the rows of a tile.
@@ -28,10 +30,38 @@ void ObliqueReformat::render(const VolumeView& volume, const ViewSampling& view,
                     const double step = i - tileColumn;
                     const double q[3] = {base[0] + step * view.column[0], base[1] + step * view.column[1],
                                          base[2] + step * view.column[2]};
-                    out[i] = limits.inside(q) ? static_cast<std::int16_t>(reader.sample(q)) : 0;
+                    std::int16_t value = 0;
+                    if (limits.inside(q)) {
+                        const auto cell = reader.cell(q);
+                        if constexpr (requires { cell.visible(); }) {
+                            if (cell.visible())
+                                value = static_cast<std::int16_t>(cell.interpolate());
+                        } else {
+                            value = static_cast<std::int16_t>(cell.interpolate());
+                        }
+                    }
+                    out[i] = value;
                 }
             }
         }
+    }
+}
+
+} // namespace
+
+void ObliqueReformat::render(const VolumeView& volume, const ViewSampling& view, std::int32_t width,
+                             std::int32_t height, std::int32_t plane, std::int16_t* image, MaskReading reading)
+{
+    switch (reading) {
+    case MaskReading::Plain:
+        renderWith(volume, DirectVoxelReader(volume), view, width, height, plane, image);
+        break;
+    case MaskReading::ValueBits:
+        renderWith(volume, MaskedVoxelReader<false>(volume), view, width, height, plane, image);
+        break;
+    case MaskReading::HonourMask:
+        renderWith(volume, MaskedVoxelReader<true>(volume), view, width, height, plane, image);
+        break;
     }
 }
 

@@ -17,16 +17,17 @@ std::int16_t startValue(ProjectionKind kind)
 }
 
 // Combines `count` lines of `length` samples, `stride` apart, into `line`.
-template <ProjectionKind Kind>
+template <ProjectionKind Kind, MaskReading Reading>
 void combineLines(const std::int16_t* first, std::ptrdiff_t stride, std::int32_t count, std::int32_t length,
                   std::int16_t* line, std::int64_t* sums)
 {
+    const SampleRead<Reading> read{startValue(Kind)};
     if constexpr (Kind == ProjectionKind::Mean) {
         std::fill(sums, sums + length, std::int64_t{0});
         for (std::int32_t n = 0; n < count; ++n) {
             const std::int16_t* in = first + stride * n;
             for (std::int32_t c = 0; c < length; ++c)
-                sums[c] += in[c];
+                sums[c] += read(in[c]);
         }
         for (std::int32_t c = 0; c < length; ++c)
             line[c] = static_cast<std::int16_t>(static_cast<double>(sums[c]) / count + 0.5);
@@ -35,36 +36,39 @@ void combineLines(const std::int16_t* first, std::ptrdiff_t stride, std::int32_t
         for (std::int32_t n = 0; n < count; ++n) {
             const std::int16_t* in = first + stride * n;
             for (std::int32_t c = 0; c < length; ++c) {
+                const auto v = static_cast<std::int16_t>(read(in[c]));
                 if constexpr (Kind == ProjectionKind::Maximum)
-                    line[c] = std::max(line[c], in[c]);
+                    line[c] = std::max(line[c], v);
                 else
-                    line[c] = std::min(line[c], in[c]);
+                    line[c] = std::min(line[c], v);
             }
         }
     }
 }
 
-template <ProjectionKind Kind>
+template <ProjectionKind Kind, MaskReading Reading>
 void combineColumns(const std::int16_t* rowStart, std::int32_t first, std::int32_t count, std::int16_t& out)
 {
+    const SampleRead<Reading> read{startValue(Kind)};
     if constexpr (Kind == ProjectionKind::Mean) {
         std::int64_t sum = 0;
         for (std::int32_t n = 0; n < count; ++n)
-            sum += rowStart[first + n];
+            sum += read(rowStart[first + n]);
         out = static_cast<std::int16_t>(static_cast<double>(sum) / count + 0.5);
     } else {
         std::int16_t value = startValue(Kind);
         for (std::int32_t n = 0; n < count; ++n) {
+            const auto v = static_cast<std::int16_t>(read(rowStart[first + n]));
             if constexpr (Kind == ProjectionKind::Maximum)
-                value = std::max(value, rowStart[first + n]);
+                value = std::max(value, v);
             else
-                value = std::min(value, rowStart[first + n]);
+                value = std::min(value, v);
         }
         out = value;
     }
 }
 
-template <ProjectionKind Kind>
+template <ProjectionKind Kind, MaskReading Reading>
 OrthogonalProjection::Outcome renderKind(const VolumeView& volume, std::int32_t width, std::int32_t height,
                                          std::int32_t axis, std::int32_t plane, std::int32_t depth,
                                          std::int16_t* image)
@@ -92,7 +96,7 @@ OrthogonalProjection::Outcome renderKind(const VolumeView& volume, std::int32_t 
         } catch (const std::bad_alloc&) {
             return OrthogonalProjection::Outcome::NotWritten;
         }
-        combineLines<Kind>(volume.slice(first), size, count, static_cast<std::int32_t>(size), image, sums.data());
+        combineLines<Kind, Reading>(volume.slice(first), size, count, static_cast<std::int32_t>(size), image, sums.data());
         return OrthogonalProjection::Outcome::Written;
     }
 
@@ -112,10 +116,10 @@ OrthogonalProjection::Outcome renderKind(const VolumeView& volume, std::int32_t 
         if (count == 0) {
             std::fill(line, line + length, startValue(Kind));
         } else if (axis == 1) {
-            combineLines<Kind>(volume.row(first, z), volume.X, count, length, line, sums.data());
+            combineLines<Kind, Reading>(volume.row(first, z), volume.X, count, length, line, sums.data());
         } else {
             for (std::int32_t y = 0; y < volume.Y; ++y)
-                combineColumns<Kind>(volume.row(y, z), first, count, line[y]);
+                combineColumns<Kind, Reading>(volume.row(y, z), first, count, line[y]);
         }
     }
     SliceLines view;
@@ -128,22 +132,39 @@ OrthogonalProjection::Outcome renderKind(const VolumeView& volume, std::int32_t 
     return OrthogonalProjection::Outcome::Written;
 }
 
+template <MaskReading Reading>
+OrthogonalProjection::Outcome renderReading(ProjectionKind kind, const VolumeView& volume, std::int32_t width,
+                                            std::int32_t height, std::int32_t axis, std::int32_t plane,
+                                            std::int32_t depth, std::int16_t* image)
+{
+    switch (kind) {
+    case ProjectionKind::Maximum:
+        return renderKind<ProjectionKind::Maximum, Reading>(volume, width, height, axis, plane, depth, image);
+    case ProjectionKind::Minimum:
+        return renderKind<ProjectionKind::Minimum, Reading>(volume, width, height, axis, plane, depth, image);
+    case ProjectionKind::Mean:
+        return renderKind<ProjectionKind::Mean, Reading>(volume, width, height, axis, plane, depth, image);
+    }
+    return OrthogonalProjection::Outcome::InvalidArgument;
+}
+
 } // namespace
 
 OrthogonalProjection::Outcome OrthogonalProjection::render(ProjectionKind kind, const VolumeView& volume,
                                                            std::int32_t width, std::int32_t height,
                                                            std::int32_t axis, std::int32_t plane,
-                                                           std::int32_t depth, std::int16_t* image)
+                                                           std::int32_t depth, std::int16_t* image,
+                                                           MaskReading reading)
 {
     if (volume.empty() || width <= 0 || height <= 0 || image == nullptr || (axis != 0 && axis != 1 && axis != 2))
         return Outcome::InvalidArgument;
-    switch (kind) {
-    case ProjectionKind::Maximum:
-        return renderKind<ProjectionKind::Maximum>(volume, width, height, axis, plane, depth, image);
-    case ProjectionKind::Minimum:
-        return renderKind<ProjectionKind::Minimum>(volume, width, height, axis, plane, depth, image);
-    case ProjectionKind::Mean:
-        return renderKind<ProjectionKind::Mean>(volume, width, height, axis, plane, depth, image);
+    switch (reading) {
+    case MaskReading::Plain:
+        return renderReading<MaskReading::Plain>(kind, volume, width, height, axis, plane, depth, image);
+    case MaskReading::ValueBits:
+        return renderReading<MaskReading::ValueBits>(kind, volume, width, height, axis, plane, depth, image);
+    case MaskReading::HonourMask:
+        return renderReading<MaskReading::HonourMask>(kind, volume, width, height, axis, plane, depth, image);
     }
     return Outcome::InvalidArgument;
 }

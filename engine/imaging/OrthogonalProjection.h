@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ObliqueProjection.h"
+#include "SampleMasking.h"
 #include "VolumeView.h"
 
 #include <cstdint>
@@ -17,8 +18,11 @@ namespace zvipengine {
 class OrthogonalProjection {
 public:
     enum class Outcome { Written, NotWritten, InvalidArgument };
+    // reading: ValueBits combines the 14-bit values of every voxel,
+    // HonourMask only the voxels without mask bits.
     static Outcome render(ProjectionKind kind, const VolumeView& volume, std::int32_t width, std::int32_t height,
-                          std::int32_t axis, std::int32_t plane, std::int32_t depth, std::int16_t* image);
+                          std::int32_t axis, std::int32_t plane, std::int32_t depth, std::int16_t* image,
+                          MaskReading reading = MaskReading::Plain);
 };
 
 } // namespace zvipengine

@@ -13,7 +13,7 @@ double OrthogonalReformat::sliceRatio(const VolumeView& volume, bool sagittal)
 }
 
 bool OrthogonalReformat::render(const VolumeView& volume, std::int32_t width, std::int32_t height,
-                                std::int32_t axis, std::int32_t plane, std::int16_t* image)
+                                std::int32_t axis, std::int32_t plane, std::int16_t* image, MaskReading reading)
 {
     if (volume.empty() || width <= 0 || height <= 0)
         return false;
@@ -27,7 +27,12 @@ bool OrthogonalReformat::render(const VolumeView& volume, std::int32_t width, st
             std::int16_t* out = image + static_cast<std::ptrdiff_t>(width) * y;
             if (y < volume.Y) {
                 const std::int16_t* in = volume.row(y, plane);
-                std::copy(in, in + columns, out);
+                if (reading == MaskReading::ValueBits)
+                    std::transform(in, in + columns, out, [](std::int16_t v) {
+                        return static_cast<std::int16_t>(static_cast<std::uint16_t>(v) & SampleBits::Value);
+                    });
+                else
+                    std::copy(in, in + columns, out);
                 std::fill(out + columns, out + width, std::int16_t{0});
             } else {
                 std::fill(out, out + width, std::int16_t{0});
@@ -56,7 +61,7 @@ bool OrthogonalReformat::render(const VolumeView& volume, std::int32_t width, st
     } else {
         return false;
     }
-    SliceStretch::render(lines, sliceRatio(volume, sagittal), axis >= 13, width, height, image);
+    SliceStretch::render(lines, sliceRatio(volume, sagittal), axis >= 13, width, height, image, reading);
     return true;
 }
 

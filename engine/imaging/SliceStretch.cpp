@@ -19,10 +19,24 @@ bool sliceCoordinate(double ratio, std::int32_t n, std::int32_t extent, std::int
     return true;
 }
 
-} // namespace
+template <MaskReading Reading>
+std::int16_t between(std::int16_t a, std::int16_t b, double g, double f)
+{
+    if constexpr (Reading == MaskReading::Plain) {
+        return static_cast<std::int16_t>(a * g + b * f + 0.5);
+    } else {
+        const auto ua = static_cast<std::uint16_t>(a);
+        const auto ub = static_cast<std::uint16_t>(b);
+        auto value = static_cast<std::uint16_t>((ua & SampleBits::Value) * g + (ub & SampleBits::Value) * f + 0.5);
+        if constexpr (Reading == MaskReading::HonourMask)
+            value = static_cast<std::uint16_t>(value | ((ua | ub) & SampleBits::Mask));
+        return static_cast<std::int16_t>(value);
+    }
+}
 
-void SliceStretch::render(const SliceLines& lines, double ratio, bool transposed, std::int32_t width,
-                          std::int32_t height, std::int16_t* image)
+template <MaskReading Reading>
+void renderWith(const SliceLines& lines, double ratio, bool transposed, std::int32_t width, std::int32_t height,
+                std::int16_t* image)
 {
     if (!std::isfinite(ratio))
         return;
@@ -41,7 +55,7 @@ void SliceStretch::render(const SliceLines& lines, double ratio, bool transposed
             const double g = 1.0 - f;
             const std::ptrdiff_t s = lines.elementStride;
             for (std::int32_t c = 0; c < used; ++c)
-                out[c] = static_cast<std::int16_t>(a[c * s] * g + b[c * s] * f + 0.5);
+                out[c] = between<Reading>(a[c * s], b[c * s], g, f);
             std::fill(out + used, out + width, std::int16_t{0});
         }
         return;
@@ -57,9 +71,27 @@ void SliceStretch::render(const SliceLines& lines, double ratio, bool transposed
         for (std::int32_t c = 0; c < height; ++c) {
             std::int16_t value = 0;
             if (inside && c < used)
-                value = static_cast<std::int16_t>(a[c * lines.elementStride] * g + b[c * lines.elementStride] * f + 0.5);
+                value = between<Reading>(a[c * lines.elementStride], b[c * lines.elementStride], g, f);
             image[static_cast<std::ptrdiff_t>(width) * c + n] = value;
         }
+    }
+}
+
+} // namespace
+
+void SliceStretch::render(const SliceLines& lines, double ratio, bool transposed, std::int32_t width,
+                          std::int32_t height, std::int16_t* image, MaskReading reading)
+{
+    switch (reading) {
+    case MaskReading::Plain:
+        renderWith<MaskReading::Plain>(lines, ratio, transposed, width, height, image);
+        break;
+    case MaskReading::ValueBits:
+        renderWith<MaskReading::ValueBits>(lines, ratio, transposed, width, height, image);
+        break;
+    case MaskReading::HonourMask:
+        renderWith<MaskReading::HonourMask>(lines, ratio, transposed, width, height, image);
+        break;
     }
 }
 

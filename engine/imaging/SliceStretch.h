@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SampleMasking.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -25,8 +27,11 @@ public:
     // Slices run down the output rows (transposed = false: N = height,
     // output columns are line elements) or across the output columns
     // (transposed = true: N = width, output rows are line elements).
+    // Masked lines (reading other than Plain) are interpolated through their
+    // low 14 bits; HonourMask gives each output the union of the mask bits
+    // of its two voxels, so that a viewer can show the mask.
     static void render(const SliceLines& lines, double ratio, bool transposed, std::int32_t width,
-                       std::int32_t height, std::int16_t* image);
+                       std::int32_t height, std::int16_t* image, MaskReading reading = MaskReading::Plain);
 };
 
 } // namespace zvipengine

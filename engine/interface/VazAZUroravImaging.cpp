@@ -1,6 +1,7 @@
 // VazAZUrorav: matrices, orthogonal and oblique reformats and projections.
-// The masked forms of these operations come with the mask module; until a
-// mask can exist (mask level count 0) only the unmasked paths are reached.
+// While a mask is in force (mask level count not 0) every operation reads
+// the samples through their low 14 bits, and UseBitMask decides whether
+// masked voxels are left out; without a mask the unmasked paths run.
 #include "ZVIPEngine/VazAZUrorav.h"
 
 #include "EngineState.h"
@@ -33,6 +34,13 @@ zvipengine::VolumeGeometry geometryOf(const EngineState& s)
     g.Y = s.volume.Y;
     g.Z = s.volume.Z;
     return g;
+}
+
+zvipengine::MaskReading maskReadingOf(const EngineState& s)
+{
+    if (s.maskLevelCount == 0)
+        return zvipengine::MaskReading::Plain;
+    return s.useBitMask ? zvipengine::MaskReading::HonourMask : zvipengine::MaskReading::ValueBits;
 }
 
 bool storeMatrix(float* destination, const Matrix4& m)
@@ -117,7 +125,8 @@ bool renderOblique(const EngineState& s, ProjectionKind kind, std::int16_t* imag
     const zvipengine::BrickVolume* bricks =
         (kind == ProjectionKind::Maximum && s.maskLevelCount == 0 && !s.bricks.empty()) ? &s.bricks : nullptr;
     const auto render = [&](std::int32_t rowBegin, std::int32_t rowEnd) {
-        zvipengine::ObliqueProjection::renderRows(volume, bricks, view, request, rowBegin, rowEnd, image);
+        zvipengine::ObliqueProjection::renderRows(volume, bricks, view, request, rowBegin, rowEnd, image,
+                                                  maskReadingOf(s));
     };
     return zvipengine::SplitRendering::renderPart(part, partHeight, height,
                                                   threads == Threads::Split ? s.processorCount : 1, render);
@@ -128,8 +137,9 @@ bool renderOrthogonal(const EngineState& s, ProjectionKind kind, std::int16_t* i
 {
     if (!validImage(image, width, height))
         return false;
-    return zvipengine::OrthogonalProjection::render(kind, s.volume.view(), width, height, axis, plane, depth,
-                                                    image) != zvipengine::OrthogonalProjection::Outcome::InvalidArgument;
+    return zvipengine::OrthogonalProjection::render(kind, s.volume.view(), width, height, axis, plane, depth, image,
+                                                    maskReadingOf(s)) !=
+           zvipengine::OrthogonalProjection::Outcome::InvalidArgument;
 }
 
 } // namespace
@@ -235,7 +245,8 @@ bool VazAZUrorav::GetImageOrthoMPR(std::int16_t* hImage, std::int32_t Width, std
         !zvipengine::OrthogonalReformat::validAxis(Axis))
         return false;
     // A plane outside the volume leaves the image untouched (still true).
-    zvipengine::OrthogonalReformat::render(state_->volume.view(), Width, Height, Axis, Plane, hImage);
+    zvipengine::OrthogonalReformat::render(state_->volume.view(), Width, Height, Axis, Plane, hImage,
+                                           maskReadingOf(*state_));
     return true;
 }
 
@@ -311,7 +322,8 @@ bool VazAZUrorav::GetImageMPRMatrix(std::int16_t* hImage, std::int32_t Width, st
         return false;
     const zvipengine::ViewSampling view =
         zvipengine::ViewSampling::fromMatrix(hMatrix, Width, Height, state_->volume.spacingX);
-    zvipengine::ObliqueReformat::render(state_->volume.view(), view, Width, Height, Plane, hImage);
+    zvipengine::ObliqueReformat::render(state_->volume.view(), view, Width, Height, Plane, hImage,
+                                        maskReadingOf(*state_));
     return true;
 }
 
@@ -328,7 +340,8 @@ bool VazAZUrorav::CreateImageMPRMatrix(std::int16_t** phImage, std::int32_t Buff
         return false;
     const zvipengine::ViewSampling view =
         zvipengine::ViewSampling::fromMatrix(hMatrix, Width, Height, pixelSpacingFor(*state_, PixelSpacing));
-    zvipengine::ObliqueReformat::render(state_->volume.view(), view, Width, Height, Plane, image);
+    zvipengine::ObliqueReformat::render(state_->volume.view(), view, Width, Height, Plane, image,
+                                        maskReadingOf(*state_));
     return true;
 }
 

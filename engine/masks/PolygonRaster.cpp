@@ -54,7 +54,8 @@ PolygonRaster::Result PolygonRaster::build(const std::int32_t* points, std::int3
     originY_ = minY - 1;
     const std::int64_t width = maxX - minX + 3;
     const std::int64_t height = maxY - minY + 3;
-    if (width * height > MaximumPixels)
+    // Each side first: the product of two huge sides would overflow.
+    if (width > MaximumPixels || height > MaximumPixels || width * height > MaximumPixels)
         return Result::InvalidArgument;
     std::vector<std::uint8_t> open;
     try {

@@ -3,6 +3,7 @@
 #include "PaddedImage.h"
 #include "TwoThreadSplit.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -16,13 +17,16 @@ SmoothingFilter::Outcome SmoothingFilter::apply(std::int16_t* image, std::int32_
     PaddedImage padded;
     if (!padded.build(image, width, height, n))
         return Outcome::NoMemory;
-    const std::int64_t area = std::int64_t{n} * n;
+    const double area = double(n) * n;
     const std::int64_t columns = std::int64_t{width} + n;
     const bool done = TwoThreadSplit::run(height, processorCount, 64, [&](std::int64_t begin, std::int64_t end) {
-        // Column sums of the n rows under the current output row, slid down.
-        std::vector<std::int64_t> sums;
+        // Column sums of the n rows under the current output row, slid down,
+        // and the block sums of one output row. 32 bits hold both: at most
+        // 255 * 255 samples of magnitude 32768.
+        std::vector<std::int32_t> sums, blocks;
         try {
             sums.assign(static_cast<std::size_t>(columns), 0);
+            blocks.resize(static_cast<std::size_t>(width));
         } catch (const std::bad_alloc&) {
             return false;
         }
@@ -38,14 +42,27 @@ SmoothingFilter::Outcome SmoothingFilter::apply(std::int16_t* image, std::int32_
                 for (std::int64_t c = 0; c < columns; ++c)
                     sums[c] += entering[c] - leaving[c];
             }
-            std::int64_t window = 0;
-            for (std::int64_t c = 0; c < n; ++c)
-                window += sums[c];
-            std::int16_t* out = image + y * width;
-            for (std::int64_t x = 0; x < width; ++x) {
-                out[x] = static_cast<std::int16_t>(window / area);
-                window += sums[x + n] - sums[x];
+            if (n <= 16) {
+                std::fill(blocks.begin(), blocks.end(), 0);
+                for (std::int64_t k = 0; k < n; ++k)
+                    for (std::int64_t x = 0; x < width; ++x)
+                        blocks[x] += sums[x + k];
+            } else {
+                std::int32_t window = 0;
+                for (std::int64_t c = 0; c < n; ++c)
+                    window += sums[c];
+                for (std::int64_t x = 0; x < width; ++x) {
+                    blocks[x] = window;
+                    if (x + 1 < width)
+                        window += sums[x + n] - sums[x];
+                }
             }
+            // The quotient of two doubles truncates exactly like the integer
+            // division (no sum comes within rounding of the next integer),
+            // and it vectorises.
+            std::int16_t* out = image + y * width;
+            for (std::int64_t x = 0; x < width; ++x)
+                out[x] = static_cast<std::int16_t>(static_cast<std::int32_t>(blocks[x] / area));
         }
         return true;
     });

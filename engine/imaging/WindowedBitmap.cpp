@@ -3,7 +3,8 @@
 #include "LittleEndian.h"
 #include "TwoThreadSplit.h"
 
-#include <array>
+#include <algorithm>
+#include <vector>
 
 namespace zvipengine {
 
@@ -30,10 +31,14 @@ void WindowedBitmap::render(const std::int16_t* image, std::int32_t width, std::
         entry[1] = 0;
         entry[2] = static_cast<std::uint8_t>(i);
     }
-    // One division per possible sample instead of one per pixel.
-    std::array<std::uint8_t, 65536> table;
-    for (std::int32_t v = -32768; v < 32768; ++v)
-        table[static_cast<std::uint16_t>(v)] = index(v, level, windowWidth);
+    // One division per distinct sample value of the image instead of one per
+    // pixel: a CT slice spans a few thousand values.
+    const std::int64_t count = std::int64_t{width} * height;
+    const auto [low, high] = std::minmax_element(image, image + count);
+    const std::int32_t first = *low;
+    std::vector<std::uint8_t> table(static_cast<std::size_t>(*high - first + 1));
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = index(first + static_cast<std::int32_t>(i), level, windowWidth);
     const std::int64_t stride = rowStride(width);
     std::uint8_t* pixels = bitmap + PixelOffset;
     TwoThreadSplit::run(height, processorCount, 256, [&](std::int64_t begin, std::int64_t end) {
@@ -41,7 +46,7 @@ void WindowedBitmap::render(const std::int16_t* image, std::int32_t width, std::
             const std::int16_t* in = image + y * width;
             std::uint8_t* out = pixels + (height - 1 - y) * stride;
             for (std::int32_t x = 0; x < width; ++x)
-                out[x] = table[static_cast<std::uint16_t>(in[x])];
+                out[x] = table[static_cast<std::size_t>(in[x] - first)];
         }
         return true;
     });

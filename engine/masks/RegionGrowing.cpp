@@ -131,8 +131,9 @@ bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::
                                 best = std::max(best, labels[static_cast<std::size_t>(i + slice)]);
                             grown[static_cast<std::size_t>(i)] = best;
                         }
+                // Outside the region both images hold 0 and inside every
+                // voxel is rewritten, so the two can simply change roles.
                 labels.swap(grown);
-                grown = labels;
             }
             for (std::int64_t i = 0; i < count; ++i)
                 candidates[i] = labels[static_cast<std::size_t>(i)] != seedLabel ? 1 : 0;

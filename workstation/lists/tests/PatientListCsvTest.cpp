@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -52,7 +53,7 @@ TEST(PatientListCsv, FieldsThatWouldSplitAreQuoted)
 
 TEST(PatientListCsv, WritingReplacesTheFileAndReportsFailure)
 {
-    const auto folder = std::filesystem::temp_directory_path() / "vantor-patient-list-csv";
+    const auto folder = std::filesystem::temp_directory_path() / ("vantor-patient-list-csv-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     const auto target = folder / "list.csv";

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <iterator>
 
@@ -192,7 +193,7 @@ TEST(PatientListWindow, ExportWritesTheChosenFileAndCloseEnds)
 {
     Catalogue catalogue = threePatients();
     const DisplayNameTable names = DisplayNameTable::hidePatientNames(catalogue);
-    const auto folder = std::filesystem::temp_directory_path() / "vantor-patient-list-window";
+    const auto folder = std::filesystem::temp_directory_path() / ("vantor-patient-list-window-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     const auto target = folder / "list.csv";

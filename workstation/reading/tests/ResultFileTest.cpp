@@ -334,6 +334,14 @@ TEST_F(ResultFileTest, FailedWriteIsReportedAndKeepsThePreviousFile)
     ASSERT_EQ(messages_.size(), 1U);
     EXPECT_NE(messages_[0].find("could not be saved"), std::string::npos);
     EXPECT_EQ(captions_[0], "VANTOR-Viewer");
+
+    // A name at the file system's length limit leaves no room for the
+    // temporary file: the save fails before the old file is touched.
+    const std::string longest = path(std::string(250, 'r') + ".vtr");
+    putFile(longest, "previous readings");
+    EXPECT_FALSE(file.WriteResults(state_, readings, longest));
+    EXPECT_EQ(fileBytes(longest), "previous readings");
+    EXPECT_EQ(messages_.size(), 2U);
 }
 
 TEST_F(ResultFileTest, FewerRecordsThanPatientsRestoresThoseAndKeepsTheOthersCleared)

@@ -76,12 +76,19 @@ ReportOutcome OutputReport(const Readings& readings, const Catalogue& catalogue,
     const std::string templatePath = state.AppDir + ReportTemplateFileName;
     Workbook templateBook;
     std::string error;
-    if (!std::filesystem::is_regular_file(templatePath)) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(templatePath, ignored)) {
         outcome.Message = "The report template \"" + templatePath + "\" is missing.";
         return outcome;
     }
     if (!templateBook.loadFile(templatePath, error)) {
         outcome.Message = "The report template \"" + templatePath + "\" cannot be read:\r" + error;
+        return outcome;
+    }
+    // Writing the report over its own template would spoil every later report.
+    if (std::filesystem::equivalent(templatePath, fileName, ignored)) {
+        outcome.Message = "The report cannot be saved over its template\r" + templatePath +
+                          "\rChoose another file name.";
         return outcome;
     }
     std::optional<Workbook> report = BuildReport(templateBook, readings, catalogue, error, &outcome);

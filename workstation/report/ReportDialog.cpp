@@ -40,8 +40,17 @@ bool spreadsheetApplicationInstalled()
 
 QString chooseFileName(QWidget* parent, const QString& proposed)
 {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Output Excel Report"), proposed,
-                                        QStringLiteral("Excel workbook (*.xlsx)"));
+    // The dialog adds the suffix itself, so that its overwrite question is
+    // asked about the file that will really be written.
+    QFileDialog dialog(parent, QStringLiteral("Output Excel Report"), QFileInfo(proposed).absolutePath(),
+                       QStringLiteral("Excel workbook (*.xlsx)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 bool openInSpreadsheet(const QString& fileName)

@@ -358,6 +358,28 @@ TEST_F(OutputReportTest, FailuresAreReportedAndLeaveAnExistingFileAlone)
     EXPECT_FALSE(outcome.Success);
     EXPECT_NE(outcome.Message.find("could not be written"), std::string::npos) << outcome.Message;
     EXPECT_FALSE(std::filesystem::exists(folder.file("a.xlsx")));
+
+    // The template itself is never overwritten.
+    const std::string before = readFile(templatePath());
+    outcome = OutputReport(readings, catalogue, state, templatePath());
+    EXPECT_FALSE(outcome.Success);
+    EXPECT_NE(outcome.Message.find("over its template"), std::string::npos) << outcome.Message;
+    EXPECT_EQ(readFile(templatePath()), before);
+
+    // A failed save leaves the earlier report whole.
+    const std::string earlier = folder.file("earlier.xlsx");
+    ASSERT_TRUE(OutputReport(readings, catalogue, state, earlier).Success);
+    const std::string earlierBytes = readFile(earlier);
+    std::filesystem::permissions(folder.file(""), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    const bool writable = std::ofstream(folder.file("probe")).good(); // root writes anyway
+    outcome = OutputReport({clearedRecord("A"), clearedRecord("B")}, catalogueOf({"A", "B"}), state, earlier);
+    std::filesystem::permissions(folder.file(""), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    if (!writable) {
+        EXPECT_FALSE(outcome.Success);
+        EXPECT_EQ(readFile(earlier), earlierBytes);
+    }
 }
 
 TEST_F(OutputReportTest, TemplateWithoutItsSheetsIsRefused)

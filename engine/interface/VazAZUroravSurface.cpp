@@ -30,7 +30,7 @@ bool VazAZUrorav::CreatePolygonIsoSurface(std::int16_t threshold, float pixel_sp
     zvipengine::ByteGrid grid;
     // Short memory is reported, not fatal: the result is then empty.
     if (!IsoSurface::reduce(volume, threshold, factors, s.processorCount, grid) ||
-        !IsoSurface::extract(grid, s.isoSurface)) {
+        !IsoSurface::extract(grid, s.isoSurface, s.processorCount)) {
         s.isoSurface.clear();
         *phPolygon = s.isoSurface.publish();
         s.errorNumber = -2;

@@ -132,6 +132,17 @@ public:
         std::fill(upperY_.begin(), upperY_.end(), -1);
         std::fill(alongZ_.begin(), alongZ_.end(), -1);
     }
+    // Vertex numbers of the edges along x and y in the lower / upper slice.
+    void copyLower(std::vector<std::int32_t>& out) const
+    {
+        out = lowerX_;
+        out.insert(out.end(), lowerY_.begin(), lowerY_.end());
+    }
+    void copyUpper(std::vector<std::int32_t>& out) const
+    {
+        out = upperX_;
+        out.insert(out.end(), upperY_.begin(), upperY_.end());
+    }
     // axis 0/1/2, base corner (x, y) of the edge, upper: in slice z + 1.
     std::int32_t& slot(std::int32_t axis, std::int32_t x, std::int32_t y, bool upper)
     {
@@ -200,65 +211,134 @@ void addVertex(const ByteGrid& g, IsoSurfaceMesh& mesh, std::int32_t axis, std::
     mesh.nz.push_back(n[2]);
 }
 
-} // namespace
-
-bool IsoSurface::extract(const ByteGrid& g, IsoSurfaceMesh& mesh)
+// Marching cubes over the slice pairs zBegin .. zEnd - 1 into `mesh`. The
+// vertex numbers of the x and y edges of slice zBegin go to `firstSlice`,
+// those of slice zEnd to `lastSlice`. Throws std::bad_alloc.
+void march(const ByteGrid& g, std::int32_t zBegin, std::int32_t zEnd, IsoSurfaceMesh& mesh,
+           std::vector<std::int32_t>& firstSlice, std::vector<std::int32_t>& lastSlice)
 {
-    mesh.clear();
-    if (g.X < 2 || g.Y < 2 || g.Z < 2)
-        return true;
     const MarchingCubesTable& table = MarchingCubesTable::instance();
     static const std::array<EdgeGeometry, 12> edges = edgeGeometry();
     EdgeCache cache;
     if (!cache.prepare(g.X, g.Y))
-        return false;
+        throw std::bad_alloc();
     const std::int64_t row = g.X;
     const std::int64_t slice = std::int64_t{g.X} * g.Y;
-    try {
-        for (std::int32_t z = 0; z + 1 < g.Z; ++z) {
-            if (z > 0)
-                cache.advance();
-            for (std::int32_t y = 0; y + 1 < g.Y; ++y) {
-                const std::uint8_t* low = g.values.data() + z * slice + y * row;
-                const std::uint8_t* high = low + slice;
-                for (std::int32_t x = 0; x + 1 < g.X; ++x) {
-                    // Corners 0..3: (x, y+1), (x+1, y+1), (x+1, y), (x, y).
-                    const std::int32_t index =
-                        (low[x + row] > Level) | (low[x + 1 + row] > Level) << 1 | (low[x + 1] > Level) << 2 |
-                        (low[x] > Level) << 3 | (high[x + row] > Level) << 4 | (high[x + 1 + row] > Level) << 5 |
-                        (high[x + 1] > Level) << 6 | (high[x] > Level) << 7;
-                    if (index == 0 || index == 255)
+    for (std::int32_t z = zBegin; z < zEnd; ++z) {
+        if (z > zBegin) {
+            if (z == zBegin + 1)
+                cache.copyLower(firstSlice);
+            cache.advance();
+        }
+        for (std::int32_t y = 0; y + 1 < g.Y; ++y) {
+            const std::uint8_t* low = g.values.data() + z * slice + y * row;
+            const std::uint8_t* high = low + slice;
+            for (std::int32_t x = 0; x + 1 < g.X; ++x) {
+                // Corners 0..3: (x, y+1), (x+1, y+1), (x+1, y), (x, y).
+                const std::int32_t index =
+                    (low[x + row] > IsoSurface::Level) | (low[x + 1 + row] > IsoSurface::Level) << 1 |
+                    (low[x + 1] > IsoSurface::Level) << 2 | (low[x] > IsoSurface::Level) << 3 |
+                    (high[x + row] > IsoSurface::Level) << 4 | (high[x + 1 + row] > IsoSurface::Level) << 5 |
+                    (high[x + 1] > IsoSurface::Level) << 6 | (high[x] > IsoSurface::Level) << 7;
+                if (index == 0 || index == 255)
+                    continue;
+                const MarchingCubesTable::Case& c = table[index];
+                std::int32_t vertexOfEdge[12];
+                for (std::int32_t e = 0; e < 12; ++e) {
+                    if (((c.crossedEdges >> e) & 1) == 0)
                         continue;
-                    const MarchingCubesTable::Case& c = table[index];
-                    std::int32_t vertexOfEdge[12];
-                    for (std::int32_t e = 0; e < 12; ++e) {
-                        if (((c.crossedEdges >> e) & 1) == 0)
-                            continue;
-                        const EdgeGeometry& geometry = edges[static_cast<std::size_t>(e)];
-                        const std::int32_t bx = x + geometry.base[0];
-                        const std::int32_t by = y + geometry.base[1];
-                        std::int32_t& vertex = cache.slot(geometry.axis, bx, by, geometry.base[2] == 1);
-                        if (vertex < 0) {
-                            if (mesh.x.size() >= static_cast<std::size_t>(INT32_MAX))
-                                throw std::bad_alloc();
-                            vertex = static_cast<std::int32_t>(mesh.x.size());
-                            addVertex(g, mesh, geometry.axis, bx, by, z + geometry.base[2]);
-                        }
-                        vertexOfEdge[e] = vertex;
+                    const EdgeGeometry& geometry = edges[static_cast<std::size_t>(e)];
+                    const std::int32_t bx = x + geometry.base[0];
+                    const std::int32_t by = y + geometry.base[1];
+                    std::int32_t& vertex = cache.slot(geometry.axis, bx, by, geometry.base[2] == 1);
+                    if (vertex < 0) {
+                        if (mesh.x.size() >= static_cast<std::size_t>(INT32_MAX))
+                            throw std::bad_alloc();
+                        vertex = static_cast<std::int32_t>(mesh.x.size());
+                        addVertex(g, mesh, geometry.axis, bx, by, z + geometry.base[2]);
                     }
-                    for (std::int32_t t = 0; t < c.triangleCount; ++t) {
-                        mesh.corner0.push_back(vertexOfEdge[c.edges[static_cast<std::size_t>(3 * t)]]);
-                        mesh.corner1.push_back(vertexOfEdge[c.edges[static_cast<std::size_t>(3 * t + 1)]]);
-                        mesh.corner2.push_back(vertexOfEdge[c.edges[static_cast<std::size_t>(3 * t + 2)]]);
-                    }
+                    vertexOfEdge[e] = vertex;
+                }
+                for (std::int32_t t = 0; t < c.triangleCount; ++t) {
+                    mesh.corner0.push_back(vertexOfEdge[c.edges[static_cast<std::size_t>(3 * t)]]);
+                    mesh.corner1.push_back(vertexOfEdge[c.edges[static_cast<std::size_t>(3 * t + 1)]]);
+                    mesh.corner2.push_back(vertexOfEdge[c.edges[static_cast<std::size_t>(3 * t + 2)]]);
                 }
             }
         }
+    }
+    if (zEnd == zBegin + 1)
+        cache.copyLower(firstSlice);
+    cache.copyUpper(lastSlice);
+}
+
+// Appends the mesh of the upper slabs to that of the lower ones. The shared
+// slice's vertices were made by both halves; the upper half's copies are
+// dropped and its triangles renumbered, which gives exactly the mesh of one
+// pass. Throws std::bad_alloc.
+void appendUpperHalf(IsoSurfaceMesh& mesh, const IsoSurfaceMesh& upper, const std::vector<std::int32_t>& sharedBelow,
+                     const std::vector<std::int32_t>& sharedAbove)
+{
+    std::vector<std::int32_t> renumber(upper.x.size(), -1);
+    for (std::size_t i = 0; i < sharedAbove.size(); ++i)
+        if (sharedAbove[i] >= 0)
+            renumber[static_cast<std::size_t>(sharedAbove[i])] = sharedBelow[i];
+    for (std::size_t v = 0; v < upper.x.size(); ++v) {
+        if (renumber[v] >= 0)
+            continue;
+        if (mesh.x.size() >= static_cast<std::size_t>(INT32_MAX))
+            throw std::bad_alloc();
+        renumber[v] = static_cast<std::int32_t>(mesh.x.size());
+        mesh.x.push_back(upper.x[v]);
+        mesh.y.push_back(upper.y[v]);
+        mesh.z.push_back(upper.z[v]);
+        mesh.nx.push_back(upper.nx[v]);
+        mesh.ny.push_back(upper.ny[v]);
+        mesh.nz.push_back(upper.nz[v]);
+    }
+    for (std::size_t t = 0; t < upper.corner0.size(); ++t) {
+        mesh.corner0.push_back(renumber[static_cast<std::size_t>(upper.corner0[t])]);
+        mesh.corner1.push_back(renumber[static_cast<std::size_t>(upper.corner1[t])]);
+        mesh.corner2.push_back(renumber[static_cast<std::size_t>(upper.corner2[t])]);
+    }
+}
+
+} // namespace
+
+bool IsoSurface::extract(const ByteGrid& g, IsoSurfaceMesh& mesh, std::int32_t processorCount)
+{
+    mesh.clear();
+    if (g.X < 2 || g.Y < 2 || g.Z < 2)
+        return true;
+    const std::int32_t pairs = g.Z - 1;
+    IsoSurfaceMesh upper;
+    std::vector<std::int32_t> lowerFirst, lowerLast, upperFirst, upperLast;
+    std::int32_t middle = pairs;
+    // Two halves of the slab stack when both are worth a thread.
+    const bool done = TwoThreadSplit::run(pairs, processorCount, 16, [&](std::int64_t begin, std::int64_t end) {
+        try {
+            if (begin == 0) {
+                middle = static_cast<std::int32_t>(end);
+                march(g, 0, static_cast<std::int32_t>(end), mesh, lowerFirst, lowerLast);
+            } else {
+                march(g, static_cast<std::int32_t>(begin), static_cast<std::int32_t>(end), upper, upperFirst,
+                      upperLast);
+            }
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    });
+    try {
+        if (done && middle < pairs)
+            appendUpperHalf(mesh, upper, lowerLast, upperFirst);
     } catch (const std::bad_alloc&) {
         mesh.clear();
         return false;
     }
-    return true;
+    if (!done)
+        mesh.clear();
+    return done;
 }
 
 } // namespace zvipengine

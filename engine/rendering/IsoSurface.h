@@ -35,8 +35,10 @@ public:
                        std::int32_t processorCount, ByteGrid& grid);
     // Marching cubes at Level: a corner is inside when its byte is above it.
     // Every crossed grid edge gives one vertex, shared by the cells around
-    // it. False when memory is short (the mesh is then cleared).
-    static bool extract(const ByteGrid& grid, IsoSurfaceMesh& mesh);
+    // it. With two processors the slab stack is cut in two halves whose
+    // meshes are joined at the shared slice (the result is that of one
+    // pass). False when memory is short (the mesh is then cleared).
+    static bool extract(const ByteGrid& grid, IsoSurfaceMesh& mesh, std::int32_t processorCount = 1);
 };
 
 } // namespace zvipengine

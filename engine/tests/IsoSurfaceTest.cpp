@@ -156,6 +156,32 @@ TEST(IsoSurfaceExtraction, RandomBlobsGiveClosedConsistentlyWoundMeshes)
     }
 }
 
+TEST(IsoSurfaceExtraction, TwoHalvesGiveTheMeshOfOnePass)
+{
+    std::mt19937 random(99);
+    for (const int slices : {18, 19, 40}) {
+        ByteGrid grid;
+        grid.X = 9;
+        grid.Y = 7;
+        grid.Z = slices;
+        grid.values.resize(static_cast<std::size_t>(9 * 7 * slices));
+        for (auto& v : grid.values)
+            v = static_cast<std::uint8_t>(random() % 256);
+        IsoSurfaceMesh one, two;
+        ASSERT_TRUE(IsoSurface::extract(grid, one, 1));
+        ASSERT_TRUE(IsoSurface::extract(grid, two, 2));
+        EXPECT_EQ(one.x, two.x);
+        EXPECT_EQ(one.y, two.y);
+        EXPECT_EQ(one.z, two.z);
+        EXPECT_EQ(one.nx, two.nx);
+        EXPECT_EQ(one.ny, two.ny);
+        EXPECT_EQ(one.nz, two.nz);
+        EXPECT_EQ(one.corner0, two.corner0);
+        EXPECT_EQ(one.corner1, two.corner1);
+        EXPECT_EQ(one.corner2, two.corner2);
+    }
+}
+
 TEST(IsoSurfaceExtraction, VertexLiesWhereTheBytesCrossTheLevel)
 {
     ByteGrid grid;

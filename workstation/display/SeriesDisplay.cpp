@@ -191,6 +191,10 @@ void SeriesDisplay::loadSeries(const std::string& folder)
         controls_.posture->setCurrentIndex(0);
 
     series_.SliceIndex = -1;
+    // Declaring the new volume frees the engine's buffers that the viewers draw from.
+    controls_.caseViewer->sethImage(nullptr);
+    controls_.localiser->sethImage(nullptr);
+    series_.DisplayImage = nullptr;
     FirstFileFields fields;
     SeriesLoadReport report;
     report.showMessage = [this](const std::string& text) {

@@ -34,14 +34,19 @@ void WindowedBitmap::render(const std::int16_t* image, std::int32_t width, std::
     // One division per distinct sample value of the image instead of one per
     // pixel: a CT slice spans a few thousand values.
     const std::int64_t count = std::int64_t{width} * height;
-    const auto [low, high] = std::minmax_element(image, image + count);
-    const std::int32_t first = *low;
-    std::vector<std::uint8_t> table(static_cast<std::size_t>(*high - first + 1));
+    // Plain loops: the compiler vectorises these, not std::minmax_element.
+    std::int16_t low = image[0], high = image[0];
+    for (std::int64_t i = 0; i < count; ++i) {
+        low = std::min(low, image[i]);
+        high = std::max(high, image[i]);
+    }
+    const std::int32_t first = low;
+    std::vector<std::uint8_t> table(static_cast<std::size_t>(high - first + 1));
     for (std::size_t i = 0; i < table.size(); ++i)
         table[i] = index(first + static_cast<std::int32_t>(i), level, windowWidth);
     const std::int64_t stride = rowStride(width);
     std::uint8_t* pixels = bitmap + PixelOffset;
-    TwoThreadSplit::run(height, processorCount, 256, [&](std::int64_t begin, std::int64_t end) {
+    TwoThreadSplit::run(height, processorCount, 1024, [&](std::int64_t begin, std::int64_t end) {
         for (std::int64_t y = begin; y < end; ++y) {
             const std::int16_t* in = image + y * width;
             std::uint8_t* out = pixels + (height - 1 - y) * stride;

@@ -114,6 +114,8 @@ void ReferenceSamples::listSamples()
     if (sampleFiles_.empty()) {
         controls_.lblSampName->setText(QStringLiteral("[ (None) ]"));
         controls_.RazazUrirAdeder1->setVisible(false);
+        if (controls_.SampleBG != nullptr)
+            controls_.SampleBG->setVisible(true); // its text now shows through
         controls_.btnSketch->setEnabled(false);
         return;
     }

@@ -208,6 +208,7 @@ TEST_F(ReferenceSamplesTest, ListsTheSamplesOfTheSelectedTab)
         bound.selectTab(tab);
         EXPECT_EQ(controls.lblSampName->text(), QStringLiteral("[ (None) ]")) << tab;
         EXPECT_TRUE(viewer()->isHidden()) << tab;
+        EXPECT_FALSE(controls.SampleBG->isHidden()) << tab;
         EXPECT_EQ(controls.List1->count(), 0) << tab;
         EXPECT_EQ(controls.List2->count(), 0) << tab;
         EXPECT_EQ(bound.sampleCount(), 0) << tab;

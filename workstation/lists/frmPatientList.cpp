@@ -43,7 +43,8 @@ frmPatientList::frmPatientList(const DisplayNameTable& names, QWidget* parent)
     const int count = static_cast<int>(names_.size());
     grid_->setColumnCount(3);
     grid_->setRowCount(count);
-    grid_->setHorizontalHeaderLabels({QStringLiteral("DispName"), QStringLiteral("RealName"), QStringLiteral("RealID")});
+    grid_->setHorizontalHeaderLabels(
+        {QStringLiteral("DispName"), QStringLiteral("RealName"), QStringLiteral("RealID")});
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setWordWrap(false);

@@ -37,7 +37,9 @@ std::string fileBytes(const std::filesystem::path& path)
 TEST(PatientListCsv, OneCrLfLinePerPatientWithoutHeader)
 {
     const DisplayNameTable names =
-        hiddenNames({{"YAMADA^TARO", "0001"}, {"\xE5\xB1\xB1\xE7\x94\xB0^\xE8\x8A\xB1\xE5\xAD\x90", "0002"}, {"", ""}});
+        hiddenNames({{"YAMADA^TARO", "0001"},
+                     {"\xE5\xB1\xB1\xE7\x94\xB0^\xE8\x8A\xB1\xE5\xAD\x90", "0002"},
+                     {"", ""}});
     EXPECT_EQ(patientListCsv(names), "Patient_00001,YAMADA^TARO,0001\r\n"
                                      "Patient_00002,\xE5\xB1\xB1\xE7\x94\xB0^\xE8\x8A\xB1\xE5\xAD\x90,0002\r\n"
                                      "Patient_00003,,\r\n");
@@ -53,7 +55,8 @@ TEST(PatientListCsv, FieldsThatWouldSplitAreQuoted)
 
 TEST(PatientListCsv, WritingReplacesTheFileAndReportsFailure)
 {
-    const auto folder = std::filesystem::temp_directory_path() / ("vantor-patient-list-csv-" + std::to_string(::getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("vantor-patient-list-csv-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     const auto target = folder / "list.csv";

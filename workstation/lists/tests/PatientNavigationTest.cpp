@@ -204,7 +204,8 @@ TEST_F(Navigation, MovesKeepTheResultFileCurrentOnDisk)
 {
     // The save callback as the main window wires it: the result file's Save.
     open(2);
-    const auto folder = std::filesystem::temp_directory_path() / ("vantor-navigation-save-" + std::to_string(::getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("vantor-navigation-save-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     state_.TopFolder = (folder / "case1").string();

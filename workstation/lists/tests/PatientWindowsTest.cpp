@@ -193,7 +193,8 @@ TEST(PatientListWindow, ExportWritesTheChosenFileAndCloseEnds)
 {
     Catalogue catalogue = threePatients();
     const DisplayNameTable names = DisplayNameTable::hidePatientNames(catalogue);
-    const auto folder = std::filesystem::temp_directory_path() / ("vantor-patient-list-window-" + std::to_string(::getpid()));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("vantor-patient-list-window-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     const auto target = folder / "list.csv";

@@ -137,7 +137,10 @@ bool growRegion(EngineState& s, RegionUse use, std::int16_t incTheta, std::int16
     } catch (const std::bad_alloc&) {
         return refuse(s, -2);
     }
-    zvipengine::RegionGrowing::copyBox(maskVolumeOf(s), box, minThres, maxThres,
+    // A host that marks keeps its values below 4096, so that the marks of
+    // earlier calls (bits 12-13) are not taken for values.
+    const std::uint16_t valueBits = use == RegionUse::Mask ? MaskBits::Value : std::uint16_t{0x0FFF};
+    zvipengine::RegionGrowing::copyBox(maskVolumeOf(s), box, valueBits, minThres, maxThres,
                                        use == RegionUse::Mask ? std::int16_t{32767} : std::int16_t{-1},
                                        values.data());
     if (!zvipengine::RegionGrowing::grow(values.data(), local, Px - box.xMin, Py - box.yMin, Pz - box.zMin, incTheta,

@@ -33,37 +33,60 @@ std::vector<Offset> neighbourOffsets(ComponentLabelling::Connectivity connectivi
     return offsets;
 }
 
+struct Position {
+    std::int32_t x, y, z;
+};
+
 // Breadth-first fill with an explicit queue: marks `target` with `value`
 // for every element with image != 0 and target == 0 reachable from the
-// queued seeds. Returns the number of elements marked.
+// queued seeds. Returns the number of elements marked. Elements away from
+// the faces take their neighbours by linear offset, without bounds tests.
 template <typename Target>
 std::int64_t fill(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std::int32_t Z,
-                  const std::vector<Offset>& offsets, std::vector<std::int64_t>& queue, Target* target, Target value)
+                  const std::vector<Offset>& offsets, std::vector<Position>& queue, Target* target, Target value)
 {
     const std::int64_t slice = std::int64_t{X} * Y;
+    std::int64_t linear[26];
+    for (std::size_t k = 0; k < offsets.size(); ++k)
+        linear[k] = offsets[k].dx + std::int64_t{X} * offsets[k].dy + slice * offsets[k].dz;
+    // A 2-D image (Z = 1) has no neighbours along z; every other axis needs
+    // one element on either side.
+    const std::int32_t zLow = Z == 1 ? 0 : 1;
+    const std::int32_t zHigh = Z == 1 ? 0 : Z - 2;
+    const std::int32_t xLow = 1, yLow = 1, xHigh = X - 2, yHigh = Y - 2;
     std::int64_t marked = 0;
     for (std::size_t head = 0; head < queue.size(); ++head) {
-        const std::int64_t index = queue[head];
+        const Position p = queue[head];
         ++marked;
-        const std::int32_t z = static_cast<std::int32_t>(index / slice);
-        const std::int64_t rest = index - slice * z;
-        const std::int32_t y = static_cast<std::int32_t>(rest / X);
-        const std::int32_t x = static_cast<std::int32_t>(rest - std::int64_t{X} * y);
-        for (const Offset& o : offsets) {
-            const std::int32_t nx = x + o.dx;
-            const std::int32_t ny = y + o.dy;
-            const std::int32_t nz = z + o.dz;
-            if (nx < 0 || ny < 0 || nz < 0 || nx >= X || ny >= Y || nz >= Z)
-                continue;
-            const std::int64_t n = slice * nz + std::int64_t{X} * ny + nx;
+        const std::int64_t index = slice * p.z + std::int64_t{X} * p.y + p.x;
+        const bool interior = p.x >= xLow && p.x <= xHigh && p.y >= yLow && p.y <= yHigh && p.z >= zLow && p.z <= zHigh;
+        for (std::size_t k = 0; k < offsets.size(); ++k) {
+            const Offset& o = offsets[k];
+            if (!interior) {
+                const std::int32_t nx = p.x + o.dx;
+                const std::int32_t ny = p.y + o.dy;
+                const std::int32_t nz = p.z + o.dz;
+                if (nx < 0 || ny < 0 || nz < 0 || nx >= X || ny >= Y || nz >= Z)
+                    continue;
+            }
+            const std::int64_t n = index + linear[k];
             if (image[n] == 0 || target[n] != 0)
                 continue;
             target[n] = value;
-            queue.push_back(n);
+            queue.push_back({p.x + o.dx, p.y + o.dy, p.z + o.dz});
         }
     }
     queue.clear();
     return marked;
+}
+
+Position positionOf(std::int64_t index, std::int32_t X, std::int32_t Y)
+{
+    const std::int64_t slice = std::int64_t{X} * Y;
+    const auto z = static_cast<std::int32_t>(index / slice);
+    const std::int64_t rest = index - slice * z;
+    const auto y = static_cast<std::int32_t>(rest / X);
+    return {static_cast<std::int32_t>(rest - std::int64_t{X} * y), y, z};
 }
 
 } // namespace
@@ -74,7 +97,7 @@ std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X
     const std::int64_t count = std::int64_t{X} * Y * Z;
     std::fill(labels, labels + count, 0);
     const std::vector<Offset> offsets = neighbourOffsets(connectivity, Z == 1);
-    std::vector<std::int64_t> queue;
+    std::vector<Position> queue;
     std::vector<std::int64_t> sizes;
     try {
         queue.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 20)));
@@ -86,7 +109,7 @@ std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X
                 return -1;
             ++next;
             labels[i] = next;
-            queue.push_back(i);
+            queue.push_back(positionOf(i, X, Y));
             sizes.push_back(fill(image, X, Y, Z, offsets, queue, labels, next));
         }
         if (next == 0)
@@ -124,12 +147,12 @@ bool ComponentLabelling::reach(const std::uint8_t* image, std::int32_t X, std::i
     std::fill(reached, reached + count, std::uint8_t{0});
     const std::vector<Offset> offsets = neighbourOffsets(connectivity, Z == 1);
     try {
-        std::vector<std::int64_t> queue;
+        std::vector<Position> queue;
         queue.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 20)));
         for (const std::int64_t seed : seeds)
             if (seed >= 0 && seed < count && image[seed] != 0 && reached[seed] == 0) {
                 reached[seed] = 1;
-                queue.push_back(seed);
+                queue.push_back(positionOf(seed, X, Y));
             }
         fill(image, X, Y, Z, offsets, queue, reached, std::uint8_t{1});
         return true;

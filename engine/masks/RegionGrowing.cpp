@@ -8,8 +8,9 @@
 
 namespace zvipengine {
 
-void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::int32_t minimum,
-                            std::int32_t maximum, std::int16_t outsideValue, std::int16_t* values)
+void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::uint16_t valueBits,
+                            std::int32_t minimum, std::int32_t maximum, std::int16_t outsideValue,
+                            std::int16_t* values)
 {
     const bool select = minimum != maximum;
     std::int16_t* out = values;
@@ -18,7 +19,7 @@ void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::
             const std::uint16_t* row = volume.row(y, z);
             for (std::int32_t x = box.xMin; x <= box.xMax; ++x) {
                 const std::uint16_t s = row[x];
-                std::int32_t v = MaskBits::visible(s) ? s : 0;
+                std::int32_t v = MaskBits::visible(s) ? (s & valueBits) : 0;
                 if (select && (v < minimum || v > maximum))
                     v = outsideValue;
                 *out++ = static_cast<std::int16_t>(v);
@@ -30,18 +31,21 @@ bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_
                          std::int32_t seedZ, std::int32_t increase, std::int32_t decrease, std::uint8_t* region)
 {
     std::fill(region, region + box.count(), std::uint8_t{0});
-    // The 18-neighbourhood: the 26 neighbours without the 8 corners.
+    // The 18-neighbourhood: the 26 neighbours without the 8 corners, with
+    // their offsets in the box image for voxels away from its faces.
     struct Offset {
         std::int32_t dx, dy, dz;
+        std::int64_t linear;
     };
     Offset offsets[18];
     int n = 0;
+    const std::int64_t slice = std::int64_t{box.X} * box.Y;
     for (int dz = -1; dz <= 1; ++dz)
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const int away = (dx != 0) + (dy != 0) + (dz != 0);
                 if (away == 1 || away == 2)
-                    offsets[n++] = {dx, dy, dz};
+                    offsets[n++] = {dx, dy, dz, dx + std::int64_t{box.X} * dy + slice * dz};
             }
     struct Voxel {
         std::int32_t x, y, z;
@@ -56,20 +60,28 @@ bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_
         for (std::int32_t w = 0; w < MaximumWaves && !wave.empty(); ++w) {
             next.clear();
             for (const Voxel& v : wave) {
-                const std::int32_t value = values[box.index(v.x, v.y, v.z)];
+                const std::int64_t i = box.index(v.x, v.y, v.z);
+                const std::int32_t value = values[i];
+                const bool interior = v.x > 0 && v.y > 0 && v.z > 0 && v.x < box.X - 1 && v.y < box.Y - 1 &&
+                                      v.z < box.Z - 1;
                 for (const Offset& o : offsets) {
-                    const std::int32_t x = v.x + o.dx;
-                    const std::int32_t y = v.y + o.dy;
-                    const std::int32_t z = v.z + o.dz;
-                    if (x < 0 || y < 0 || z < 0 || x >= box.X || y >= box.Y || z >= box.Z)
+                    std::int64_t j;
+                    if (interior) {
+                        j = i + o.linear;
+                    } else {
+                        const std::int32_t x = v.x + o.dx;
+                        const std::int32_t y = v.y + o.dy;
+                        const std::int32_t z = v.z + o.dz;
+                        if (x < 0 || y < 0 || z < 0 || x >= box.X || y >= box.Y || z >= box.Z)
+                            continue;
+                        j = i + o.linear;
+                    }
+                    if (region[j] != 0)
                         continue;
-                    const std::int64_t i = box.index(x, y, z);
-                    if (region[i] != 0)
-                        continue;
-                    const std::int32_t c = values[i];
+                    const std::int32_t c = values[j];
                     if (c - value <= increase && value - c <= decrease) {
-                        region[i] = 1;
-                        next.push_back({x, y, z});
+                        region[j] = 1;
+                        next.push_back({v.x + o.dx, v.y + o.dy, v.z + o.dz});
                     }
                 }
             }

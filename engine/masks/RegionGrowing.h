@@ -23,11 +23,11 @@ public:
         }
     };
 
-    // The box's samples as 16-bit values, masked voxels as 0; when
+    // The box's values (the sample's `valueBits`), masked voxels as 0; when
     // minimum != maximum, values outside minimum..maximum become
     // `outsideValue`.
-    static void copyBox(const MaskVolume& volume, const VoxelBox& box, std::int32_t minimum, std::int32_t maximum,
-                        std::int16_t outsideValue, std::int16_t* values);
+    static void copyBox(const MaskVolume& volume, const VoxelBox& box, std::uint16_t valueBits, std::int32_t minimum,
+                        std::int32_t maximum, std::int16_t outsideValue, std::int16_t* values);
 
     // Waves over the 18-neighbourhood: a neighbour c of a voxel v of the
     // last wave joins when c - v <= increase and v - c <= decrease; at most

@@ -12,11 +12,11 @@ namespace zvipengine {
 // corner is (x, y).
 class PaddedImage {
 public:
-    // Filter sizes a filter accepts: 1..255 and no larger than either side
-    // (a wider border would mirror past the far edge).
+    // Filter sizes the working image can serve: 1 and up, no larger than
+    // either side (a wider border would mirror past the far edge).
     static bool acceptsFilterSize(std::int32_t n, std::int32_t width, std::int32_t height)
     {
-        return n >= 1 && n <= 255 && n <= width && n <= height;
+        return n >= 1 && n <= width && n <= height;
     }
     // False when memory is short.
     bool build(const std::int16_t* image, std::int32_t width, std::int32_t height, std::int32_t n);

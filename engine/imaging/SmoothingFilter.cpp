@@ -12,7 +12,8 @@ namespace zvipengine {
 SmoothingFilter::Outcome SmoothingFilter::apply(std::int16_t* image, std::int32_t width, std::int32_t height,
                                                 std::int32_t n, std::int32_t processorCount)
 {
-    if (!PaddedImage::acceptsFilterSize(n, width, height))
+    // 255 at most: the block sums then fit in 32 bits.
+    if (n > 255 || !PaddedImage::acceptsFilterSize(n, width, height))
         return Outcome::Refused;
     PaddedImage padded;
     if (!padded.build(image, width, height, n))

@@ -9,7 +9,8 @@ namespace zvipengine {
 class SmoothingFilter {
 public:
     enum class Outcome { Done, Refused, NoMemory };
-    // Refused (image untouched) unless PaddedImage accepts n.
+    // Refused (image untouched) unless n is at most 255 and PaddedImage
+    // accepts it.
     static Outcome apply(std::int16_t* image, std::int32_t width, std::int32_t height, std::int32_t n,
                          std::int32_t processorCount);
 };

@@ -7,6 +7,8 @@
 
 namespace zvipengine {
 
+static_assert(sizeof(IsoSurfacePolygon) == 11 * sizeof(void*), "the published block is eleven handle-sized values");
+
 // The engine's iso-surface result: vertex positions and normals, triangle
 // corners, and the published block that points into them.
 class IsoSurfaceMesh {

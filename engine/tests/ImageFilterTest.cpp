@@ -187,6 +187,11 @@ TEST(BoxMean, RefusedSizesLeaveTheImageAndAnswerTrue)
         EXPECT_EQ(image, original) << n;
     }
     EXPECT_FALSE(engine.GetImageSmoothing(nullptr, 6, 4, 3));
+    // 256 is refused even where the image could hold it.
+    const Image large = randomImage(260, 260, 5);
+    Image image = large;
+    EXPECT_TRUE(engine.GetImageSmoothing(image.data(), 260, 260, 256));
+    EXPECT_EQ(image, large);
 }
 
 TEST(Median, AgreesWithTheSortedReference)

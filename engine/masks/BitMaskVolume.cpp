@@ -1,29 +1,35 @@
 #include "BitMaskVolume.h"
 
-namespace zvipengine {
+#include <algorithm>
 
-void BitMaskVolume::ageRow(std::uint16_t* row, const std::uint8_t* selected, std::int32_t length, std::int32_t y,
+namespace zvipengine
+{
+
+void BitMaskVolume::ageRow(std::uint16_t* row, std::uint8_t* selected, std::int32_t length, std::int32_t y,
                            std::int32_t z, BoxAccumulator& found)
 {
-    std::int32_t first = -1;
-    std::int32_t last = -1;
+    // Without branches, so that the compiler can vectorise the pass; the
+    // selection bytes are reused to hold which voxels stay visible.
+    constexpr std::uint16_t One = 1u << MaskBits::AgeShift;
     for (std::int32_t x = 0; x < length; ++x) {
         const std::uint16_t s = row[x];
         const std::uint16_t age = s & MaskBits::Age;
-        if (age != 0) {
-            // 1 -> 2, 2 -> 3, 3 stays.
-            if (age != MaskBits::Age)
-                row[x] = static_cast<std::uint16_t>(s + (1u << MaskBits::AgeShift));
-        } else if (selected[x] != 0) {
-            row[x] = static_cast<std::uint16_t>(s | (1u << MaskBits::AgeShift));
-        } else {
-            if (first < 0)
-                first = x;
-            last = x;
-        }
+        const bool masked = age != 0;
+        const bool oldest = age == MaskBits::Age;
+        const bool select = selected[x] != 0;
+        const std::uint16_t step =
+            static_cast<std::uint16_t>((masked && !oldest) || (!masked && select) ? One : 0);
+        row[x] = static_cast<std::uint16_t>(s + step);
+        selected[x] = static_cast<std::uint8_t>(!masked && !select);
     }
-    if (first >= 0)
-        found.add(first, last, y, z);
+    const std::uint8_t* end = selected + length;
+    const std::uint8_t* first = std::find(static_cast<const std::uint8_t*>(selected), end, std::uint8_t{1});
+    if (first == end)
+        return;
+    std::int32_t last = length - 1;
+    while (selected[last] == 0)
+        --last;
+    found.add(static_cast<std::int32_t>(first - selected), last, y, z);
 }
 
 void BitMaskVolume::storeBox(const BoxAccumulator& found)

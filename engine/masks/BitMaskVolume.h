@@ -94,7 +94,7 @@ private:
         }
     };
 
-    static void ageRow(std::uint16_t* row, const std::uint8_t* selected, std::int32_t length, std::int32_t y,
+    static void ageRow(std::uint16_t* row, std::uint8_t* selected, std::int32_t length, std::int32_t y,
                        std::int32_t z, BoxAccumulator& found);
     void storeBox(const BoxAccumulator& found);
 

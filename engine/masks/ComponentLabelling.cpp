@@ -4,9 +4,11 @@
 #include <new>
 #include <numeric>
 
-namespace zvipengine {
+namespace zvipengine
+{
 
-namespace {
+namespace
+{
 
 struct Offset {
     std::int8_t dx, dy, dz;
@@ -43,7 +45,8 @@ struct Position {
 // the faces take their neighbours by linear offset, without bounds tests.
 template <typename Target>
 std::int64_t fill(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std::int32_t Z,
-                  const std::vector<Offset>& offsets, std::vector<Position>& queue, Target* target, Target value)
+                  const std::vector<Offset>& offsets, std::vector<Position>& queue, Target* target,
+                  Target value)
 {
     const std::int64_t slice = std::int64_t{X} * Y;
     std::int64_t linear[26];
@@ -56,10 +59,17 @@ std::int64_t fill(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std
     const std::int32_t xLow = 1, yLow = 1, xHigh = X - 2, yHigh = Y - 2;
     std::int64_t marked = 0;
     for (std::size_t head = 0; head < queue.size(); ++head) {
+        // Drop the handled front now and then: the queue then holds about
+        // one front of the fill instead of every element it reached.
+        if (head >= (std::size_t{1} << 16) && head * 2 >= queue.size()) {
+            queue.erase(queue.begin(), queue.begin() + static_cast<std::ptrdiff_t>(head));
+            head = 0;
+        }
         const Position p = queue[head];
         ++marked;
         const std::int64_t index = slice * p.z + std::int64_t{X} * p.y + p.x;
-        const bool interior = p.x >= xLow && p.x <= xHigh && p.y >= yLow && p.y <= yHigh && p.z >= zLow && p.z <= zHigh;
+        const bool interior =
+            p.x >= xLow && p.x <= xHigh && p.y >= yLow && p.y <= yHigh && p.z >= zLow && p.z <= zHigh;
         for (std::size_t k = 0; k < offsets.size(); ++k) {
             const Offset& o = offsets[k];
             if (!interior) {
@@ -91,8 +101,8 @@ Position positionOf(std::int64_t index, std::int32_t X, std::int32_t Y)
 
 } // namespace
 
-std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std::int32_t Z,
-                                       Connectivity connectivity, std::int32_t* labels)
+std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X, std::int32_t Y,
+                                       std::int32_t Z, Connectivity connectivity, std::int32_t* labels)
 {
     const std::int64_t count = std::int64_t{X} * Y * Z;
     std::fill(labels, labels + count, 0);
@@ -118,8 +128,9 @@ std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X
         // among equal sizes.
         std::vector<std::int32_t> order(static_cast<std::size_t>(next));
         std::iota(order.begin(), order.end(), 0);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::int32_t a, std::int32_t b) { return sizes[static_cast<std::size_t>(a)] > sizes[static_cast<std::size_t>(b)]; });
+        std::stable_sort(order.begin(), order.end(), [&](std::int32_t a, std::int32_t b) {
+            return sizes[static_cast<std::size_t>(a)] > sizes[static_cast<std::size_t>(b)];
+        });
         std::vector<std::int32_t> renumber(static_cast<std::size_t>(next) + 1, 0);
         for (std::int32_t rank = 0; rank < next; ++rank)
             renumber[static_cast<std::size_t>(order[static_cast<std::size_t>(rank)]) + 1] = rank + 1;
@@ -131,8 +142,8 @@ std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X
     }
 }
 
-std::int32_t ComponentLabelling::toBytes(const std::int32_t* labels, std::int64_t count, std::int32_t labelCount,
-                                         std::uint8_t* out)
+std::int32_t ComponentLabelling::toBytes(const std::int32_t* labels, std::int64_t count,
+                                         std::int32_t labelCount, std::uint8_t* out)
 {
     for (std::int64_t i = 0; i < count; ++i)
         out[i] = static_cast<std::uint8_t>(std::min(labels[i], 255));

@@ -2,11 +2,13 @@
 
 #include "ComponentLabelling.h"
 #include "Morphology.h"
+#include "SliceRanges.h"
 
 #include <algorithm>
 #include <new>
 
-namespace zvipengine {
+namespace zvipengine
+{
 
 void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::uint16_t valueBits,
                             std::int32_t minimum, std::int32_t maximum, std::int16_t outsideValue,
@@ -28,7 +30,8 @@ void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::
 }
 
 bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_t seedX, std::int32_t seedY,
-                         std::int32_t seedZ, std::int32_t increase, std::int32_t decrease, std::uint8_t* region)
+                         std::int32_t seedZ, std::int32_t increase, std::int32_t decrease,
+                         std::uint8_t* region)
 {
     std::fill(region, region + box.count(), std::uint8_t{0});
     // The 18-neighbourhood: the 26 neighbours without the 8 corners, with
@@ -62,8 +65,8 @@ bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_
             for (const Voxel& v : wave) {
                 const std::int64_t i = box.index(v.x, v.y, v.z);
                 const std::int32_t value = values[i];
-                const bool interior = v.x > 0 && v.y > 0 && v.z > 0 && v.x < box.X - 1 && v.y < box.Y - 1 &&
-                                      v.z < box.Z - 1;
+                const bool interior =
+                    v.x > 0 && v.y > 0 && v.z > 0 && v.x < box.X - 1 && v.y < box.Y - 1 && v.z < box.Z - 1;
                 for (const Offset& o : offsets) {
                     std::int64_t j;
                     if (interior) {
@@ -93,16 +96,17 @@ bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_
     return true;
 }
 
-bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::int32_t seedX, std::int32_t seedY,
-                               std::int32_t seedZ, std::int32_t processorCount, std::uint8_t* background)
+bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::int32_t seedX,
+                               std::int32_t seedY, std::int32_t seedZ, std::int32_t processorCount,
+                               std::uint8_t* background)
 {
     const std::int64_t count = box.count();
     const std::int64_t seed = box.index(seedX, seedY, seedZ);
     try {
         std::vector<std::uint8_t> eroded(static_cast<std::size_t>(count));
         const StructuringElement cross = StructuringElement::cross();
-        if (!Morphology::apply(Morphology::Operation::Erosion, region, eroded.data(), box.X, box.Y, box.Z, cross,
-                               nullptr, processorCount))
+        if (!Morphology::apply(Morphology::Operation::Erosion, region, eroded.data(), box.X, box.Y, box.Z,
+                               cross, nullptr, processorCount))
             return false;
         std::uint8_t* candidates = background;
         if (eroded[static_cast<std::size_t>(seed)] == 0) {
@@ -112,8 +116,8 @@ bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::
                 candidates[i] = region[i] == 0 ? 1 : 0;
         } else {
             std::vector<std::int32_t> labels(static_cast<std::size_t>(count));
-            if (ComponentLabelling::label(eroded.data(), box.X, box.Y, box.Z, ComponentLabelling::Connectivity::Face,
-                                          labels.data()) < 0)
+            if (ComponentLabelling::label(eroded.data(), box.X, box.Y, box.Z,
+                                          ComponentLabelling::Connectivity::Face, labels.data()) < 0)
                 return false;
             const std::int32_t seedLabel = labels[static_cast<std::size_t>(seed)];
             eroded = {};
@@ -121,28 +125,32 @@ bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::
             // region; the largest label in reach wins.
             std::vector<std::int32_t> grown(labels);
             for (int pass = 0; pass < 2; ++pass) {
-                for (std::int32_t z = 0; z < box.Z; ++z)
-                    for (std::int32_t y = 0; y < box.Y; ++y)
-                        for (std::int32_t x = 0; x < box.X; ++x) {
-                            const std::int64_t i = box.index(x, y, z);
-                            if (region[i] == 0)
-                                continue;
-                            std::int32_t best = labels[static_cast<std::size_t>(i)];
-                            if (x > 0)
-                                best = std::max(best, labels[static_cast<std::size_t>(i - 1)]);
-                            if (x + 1 < box.X)
-                                best = std::max(best, labels[static_cast<std::size_t>(i + 1)]);
-                            if (y > 0)
-                                best = std::max(best, labels[static_cast<std::size_t>(i - box.X)]);
-                            if (y + 1 < box.Y)
-                                best = std::max(best, labels[static_cast<std::size_t>(i + box.X)]);
-                            const std::int64_t slice = std::int64_t{box.X} * box.Y;
-                            if (z > 0)
-                                best = std::max(best, labels[static_cast<std::size_t>(i - slice)]);
-                            if (z + 1 < box.Z)
-                                best = std::max(best, labels[static_cast<std::size_t>(i + slice)]);
-                            grown[static_cast<std::size_t>(i)] = best;
-                        }
+                SliceRanges::run(
+                    box.Z, std::int64_t{box.X} * box.Y, processorCount,
+                    [&](std::int32_t zBegin, std::int32_t zEnd, int) {
+                        for (std::int32_t z = zBegin; z < zEnd; ++z)
+                            for (std::int32_t y = 0; y < box.Y; ++y)
+                                for (std::int32_t x = 0; x < box.X; ++x) {
+                                    const std::int64_t i = box.index(x, y, z);
+                                    if (region[i] == 0)
+                                        continue;
+                                    std::int32_t best = labels[static_cast<std::size_t>(i)];
+                                    if (x > 0)
+                                        best = std::max(best, labels[static_cast<std::size_t>(i - 1)]);
+                                    if (x + 1 < box.X)
+                                        best = std::max(best, labels[static_cast<std::size_t>(i + 1)]);
+                                    if (y > 0)
+                                        best = std::max(best, labels[static_cast<std::size_t>(i - box.X)]);
+                                    if (y + 1 < box.Y)
+                                        best = std::max(best, labels[static_cast<std::size_t>(i + box.X)]);
+                                    const std::int64_t slice = std::int64_t{box.X} * box.Y;
+                                    if (z > 0)
+                                        best = std::max(best, labels[static_cast<std::size_t>(i - slice)]);
+                                    if (z + 1 < box.Z)
+                                        best = std::max(best, labels[static_cast<std::size_t>(i + slice)]);
+                                    grown[static_cast<std::size_t>(i)] = best;
+                                }
+                    });
                 // Outside the region both images hold 0 and inside every
                 // voxel is rewritten, so the two can simply change roles.
                 labels.swap(grown);
@@ -156,8 +164,8 @@ bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::
         for (std::int32_t z = 0; z < box.Z; ++z)
             for (std::int32_t y = 0; y < box.Y; ++y)
                 for (std::int32_t x = 0; x < box.X; ++x) {
-                    const bool face = x == 0 || y == 0 || z == 0 || x == box.X - 1 || y == box.Y - 1 ||
-                                      z == box.Z - 1;
+                    const bool face =
+                        x == 0 || y == 0 || z == 0 || x == box.X - 1 || y == box.Y - 1 || z == box.Z - 1;
                     if (face && candidates[box.index(x, y, z)] != 0)
                         seeds.push_back(box.index(x, y, z));
                     // Inner rows touch the faces only at their two ends.
@@ -166,8 +174,8 @@ bool RegionGrowing::background(const std::uint8_t* region, const Box& box, std::
                         x = box.X - 2;
                 }
         std::vector<std::uint8_t> copy(candidates, candidates + count);
-        return ComponentLabelling::reach(copy.data(), box.X, box.Y, box.Z, ComponentLabelling::Connectivity::Face,
-                                         seeds, background);
+        return ComponentLabelling::reach(copy.data(), box.X, box.Y, box.Z,
+                                         ComponentLabelling::Connectivity::Face, seeds, background);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -174,7 +174,7 @@ void ReferenceSamples::showSample(int index)
     RazazUrirAdeder* viewer = controls_.RazazUrirAdeder1;
     const std::int32_t dims[2] = {columns, rows};
     viewer->SetImageData(values.data(), 2, dims, 1);
-    viewer->resize(viewer->width(), static_cast<int>(std::int64_t{viewer->width()} * rows / columns));
+    fitViewer();
 
     SampleWindow::Viewer window = sampleWindow_.own(ownCenter, ownWidth);
     if (followsTypedWindow())
@@ -196,6 +196,15 @@ void ReferenceSamples::showSample(int index)
 
     controls_.btnSketch->setEnabled(
         ReferenceSampleLibrary::fileExists(ReferenceSampleLibrary::sampleSketchPath(path)));
+}
+
+void ReferenceSamples::fitViewer()
+{
+    RazazUrirAdeder* viewer = controls_.RazazUrirAdeder1;
+    if (sampleIndex_ < 0 || viewer->ImageWidth() <= 0 || viewer->ImageHeight() <= 0)
+        return;
+    viewer->resize(viewer->width(),
+                   static_cast<int>(std::int64_t{viewer->width()} * viewer->ImageHeight() / viewer->ImageWidth()));
 }
 
 void ReferenceSamples::wheel(int zDelta)

@@ -70,6 +70,10 @@ public:
     // redraws it unless the change comes from a series load.
     void applyTypedWindow(bool fromSeriesLoad);
 
+    // Keeps the sample viewer's width and gives it the shown sample's
+    // proportions; for the layout pass after it has placed the viewer.
+    void fitViewer();
+
     // "Show Sketch" of the sample (btnSketch) and of the slice (btnSketch2).
     void showSampleSketch();
     void showSliceSketch(const std::string& sliceFile);

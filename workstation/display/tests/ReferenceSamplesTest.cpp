@@ -237,6 +237,9 @@ TEST_F(ReferenceSamplesTest, ShowsTheSampleWithItsSizeNameAndWindow)
     EXPECT_EQ(viewer()->ImageHeight(), 100);
     EXPECT_EQ(viewer()->width(), 300);
     EXPECT_EQ(viewer()->height(), 150);
+    viewer()->resize(400, 400); // as the layout pass leaves it
+    bound.fitViewer();
+    EXPECT_EQ(viewer()->height(), 200);
     EXPECT_EQ(viewer()->GetShortValue(7.0F, 3.0F), 307);
     // A CT sample follows the typed window (-600 / 1500 in Hounsfield units).
     EXPECT_EQ(bound.modality(), "CT");

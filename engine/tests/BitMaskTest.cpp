@@ -326,3 +326,38 @@ TEST(BitMaskVolume, VisibleBoxFollowsTheVisibleVoxels)
 }
 
 } // namespace
+
+namespace {
+
+// Volumes of a million voxels and more are split over two threads; the
+// halves must give the result of one pass.
+TEST(BitMaskLargeVolume, TwoThreadStepsMatchBruteForce)
+{
+    VazAZUrorav engine;
+    const reference::Volume v = reference::randomVolume(128, 128, 66, 17, 3000);
+    ASSERT_TRUE(loadIntoEngine(engine, v));
+    ASSERT_TRUE(engine.SetBitMaskThreshold(0, 0, 1500));
+    ASSERT_TRUE(engine.SetBitMaskSphere(0, 60, 70, 30, 40, 30, 20, IdentityMatrix));
+    const auto ages = agesOf(engine);
+    std::size_t i = 0;
+    int mismatches = 0;
+    for (int z = 0; z < v.Z; ++z)
+        for (int y = 0; y < v.Y; ++y)
+            for (int x = 0; x < v.X; ++x, ++i) {
+                const bool first = v.v[i] <= 1500;
+                const double d = (x - 60) * (x - 60) / 1600.0 + (y - 70) * (y - 70) / 900.0 + (z - 30) * (z - 30) / 400.0;
+                const int expected = first ? 2 : (d < 1.0 ? 0 : 1);
+                mismatches += ages[i] != expected ? 1 : 0;
+            }
+    EXPECT_EQ(mismatches, 0);
+    // Everything visible lies in the box the step found: a seed outside the
+    // sphere's box is refused, one inside is taken.
+    EXPECT_FALSE(engine.SetMarkFlagRegionGrowingPoint(10, 10, 0, 0, 5, 5, 5, 1));
+    EXPECT_TRUE(engine.SetMarkFlagRegionGrowingPoint(10, 10, 0, 0, 60, 70, 30, 1));
+    ASSERT_TRUE(engine.UndoBitMask());
+    ASSERT_TRUE(engine.UndoBitMask());
+    EXPECT_FALSE(engine.BitMaskFlag());
+    EXPECT_EQ(agesOf(engine), std::vector<int>(v.v.size(), 0));
+}
+
+} // namespace

@@ -355,3 +355,20 @@ TEST(Morphology, EngineStepsMaskWhatTheOperationRemoves)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Morphology, TwoThreadsGiveTheResultOfOne)
+{
+    const Grid g{160, 120, 60};
+    const auto image = randomBinary(static_cast<std::size_t>(g.X) * g.Y * g.Z, 9, 75);
+    const auto element = zvipengine::StructuringElement::ellipsoid(5, 3, 3);
+    for (const auto operation : {zvipengine::Morphology::Operation::Erosion, zvipengine::Morphology::Operation::Dilation}) {
+        std::vector<std::uint8_t> one(image.size()), two(image.size());
+        ASSERT_TRUE(zvipengine::Morphology::apply(operation, image.data(), one.data(), g.X, g.Y, g.Z, element, nullptr, 1));
+        ASSERT_TRUE(zvipengine::Morphology::apply(operation, image.data(), two.data(), g.X, g.Y, g.Z, element, nullptr, 2));
+        EXPECT_EQ(one, two);
+    }
+}
+
+} // namespace

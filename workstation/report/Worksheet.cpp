@@ -122,6 +122,7 @@ bool Worksheet::load(std::string_view xml, const std::vector<std::string>& share
         }
     }
     data->children.clear();
+    data->text.clear();
     return true;
 }
 
@@ -143,30 +144,65 @@ std::string Worksheet::toXml(SharedStringTable& strings, std::size_t& references
             }
         }
     }
-    XmlElement* data = root.child("sheetData");
+    // The rows are written straight into the text: a report holds tens of
+    // thousands of cells, and an element tree for each would cost more than
+    // the deflating of the package.
+    const XmlElement* data = root.child("sheetData");
+    const std::string dataName = data->name;
+    std::string rowsXml;
     for (const auto& [rowNumber, row] : rows_) {
-        XmlElement& rowElement = data->append(XmlElement("row"));
-        rowElement.setAttribute("r", std::to_string(rowNumber));
-        for (const auto& attribute : row.attributes)
-            rowElement.attributes.push_back(attribute);
-        for (const auto& [column, cell] : row.cells) {
-            XmlElement c = cell.kind == Cell::Kind::Kept ? cell.kept : XmlElement("c");
-            c.setAttribute("r", CellAddress::reference(rowNumber, column));
-            if (cell.style > 0)
-                c.setAttribute("s", std::to_string(cell.style));
-            else
-                c.removeAttribute("s");
-            if (cell.kind == Cell::Kind::Number) {
-                c.append(XmlElement("v")).text = numberText(cell.number);
-            } else if (cell.kind == Cell::Kind::Text) {
-                c.setAttribute("t", "s");
-                c.append(XmlElement("v")).text = std::to_string(strings.index(cell.text));
-                ++references;
-            }
-            rowElement.append(std::move(c));
+        rowsXml += "<row r=\"";
+        rowsXml += std::to_string(rowNumber);
+        rowsXml += '"';
+        for (const auto& [key, value] : row.attributes) {
+            rowsXml += ' ';
+            rowsXml += key;
+            rowsXml += "=\"";
+            rowsXml += escapeXml(value);
+            rowsXml += '"';
         }
+        rowsXml += '>';
+        for (const auto& [column, cell] : row.cells) {
+            const std::string reference = CellAddress::reference(rowNumber, column);
+            if (cell.kind == Cell::Kind::Kept) {
+                XmlElement c = cell.kept;
+                c.setAttribute("r", reference);
+                if (cell.style > 0)
+                    c.setAttribute("s", std::to_string(cell.style));
+                else
+                    c.removeAttribute("s");
+                appendXml(c, rowsXml);
+                continue;
+            }
+            rowsXml += "<c r=\"";
+            rowsXml += reference;
+            rowsXml += '"';
+            if (cell.style > 0) {
+                rowsXml += " s=\"";
+                rowsXml += std::to_string(cell.style);
+                rowsXml += '"';
+            }
+            if (cell.kind == Cell::Kind::Number) {
+                rowsXml += "><v>";
+                rowsXml += numberText(cell.number);
+                rowsXml += "</v></c>";
+            } else if (cell.kind == Cell::Kind::Text) {
+                rowsXml += " t=\"s\"><v>";
+                rowsXml += std::to_string(strings.index(cell.text));
+                rowsXml += "</v></c>";
+                ++references;
+            } else {
+                rowsXml += "/>";
+            }
+        }
+        rowsXml += "</row>";
     }
-    return serializeXml(root);
+    std::string xml = serializeXml(root);
+    const std::string emptyData = "<" + dataName + "/>";
+    const std::size_t at = xml.find(emptyData);
+    if (at != std::string::npos)
+        xml.replace(at, emptyData.size(), "<" + dataName + ">" + rowsXml + "</" + dataName + ">");
+    return xml;
 }
 
 const Cell* Worksheet::cell(int row, int column) const

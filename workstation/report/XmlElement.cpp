@@ -363,6 +363,11 @@ bool parseXml(std::string_view document, XmlElement& root, std::string& error)
     return parser.document(root, error);
 }
 
+void appendXml(const XmlElement& element, std::string& out)
+{
+    write(element, out);
+}
+
 std::string serializeXml(const XmlElement& root)
 {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";

@@ -42,6 +42,8 @@ bool parseXml(std::string_view document, XmlElement& root, std::string& error);
 
 // The document with an XML declaration, as SpreadsheetML parts are written.
 std::string serializeXml(const XmlElement& root);
+// One element (no declaration) appended to out.
+void appendXml(const XmlElement& element, std::string& out);
 
 // Text made safe for element content and attribute values: markup characters
 // escaped, characters XML forbids (control characters, malformed UTF-8)

@@ -3,6 +3,8 @@
 #include "mainwindow/ControlDesign.h"
 #include "display/SeriesDisplay.h"
 #include "display/frmOption.h"
+#include "lists/PatientNavigation.h"
+#include "reading/ResultFile.h"
 #include "reading/ReadingForm.h"
 #include "startup/AboutBox.h"
 #include "startup/DesktopCheck.h"
@@ -50,10 +52,12 @@ frmMain::frmMain(WorkstationState& state, ProfileFile settings, std::string comp
       componentVersions_(std::move(componentVersions))
 {
     setObjectName(QStringLiteral("frmMain"));
+    resultFile_ = std::make_unique<ResultFile>();
     buildMenus();
     buildControls();
     placeDesignedControls();
     connectImageInputs();
+    buildPatientNavigation();
 }
 
 frmMain::~frmMain() = default;
@@ -80,9 +84,12 @@ void frmMain::buildMenus()
     dicomdir->setEnabled(false);
     QAction* openResults = addEntry(file, "mnuFileOpenResults", "&Open Reading Results");
     openResults->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    connect(openResults, &QAction::triggered, this, &frmMain::openResults);
     QAction* save = addEntry(file, "mnuFileSave", "&Save");
     save->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    connect(save, &QAction::triggered, this, &frmMain::saveResults);
     QAction* saveAs = addEntry(file, "mnuFileSaveAs", "Save &As...");
+    connect(saveAs, &QAction::triggered, this, &frmMain::saveResultsAs);
     for (QAction* hidden : {openResults, save, saveAs}) {
         // Hidden and disabled from the start; their shortcuts do not act while hidden.
         hidden->setVisible(false);
@@ -97,7 +104,9 @@ void frmMain::buildMenus()
     menuEntries_["mnuView"] = view->menuAction();
     view->menuAction()->setEnabled(false);
     addEntry(view, "mnuViewTags", "&Tag Information");
-    addEntry(view, "mnuPatientList", "&Patient List")->setVisible(false);
+    QAction* patientList = addEntry(view, "mnuPatientList", "&Patient List");
+    patientList->setVisible(false);
+    connect(patientList, &QAction::triggered, this, &frmMain::showPatientList);
 
     QMenu* tools = menuBar()->addMenu(text("&Tool"));
     tools->setObjectName(QStringLiteral("mnuTools"));

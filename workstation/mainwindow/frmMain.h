@@ -32,7 +32,9 @@ class RazazUrirAdeder;
 
 namespace vantor {
 
+class PatientNavigation;
 class ReadingForm;
+class ResultFile;
 class SeriesDisplay;
 
 // The main window: menus, the case and sample images, the localiser, the
@@ -66,6 +68,14 @@ public:
     void openCatalogue(const std::string& folder, Catalogue catalogue, std::optional<DisplayNameTable> displayNames);
     // Moves to the previous (-1) or next (+1) patient and shows their first study.
     void movePatient(int step);
+    // "Select Patient": the patient chosen in the selection window.
+    void selectPatient();
+    // "&Save", "Save &As...", "&Open Reading Results" of the result file.
+    void saveResults();
+    void saveResultsAs();
+    void openResults();
+    // "&Patient List": the names behind the display names.
+    void showPatientList();
 
     SeriesDisplay& seriesDisplay() { return *seriesDisplay_; }
     ReadingForm& readingForm() { return *readingForm_; }
@@ -96,6 +106,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildPatientNavigation();
     void connectImageInputs();
     void caseMouseDown(std::int16_t button, std::int16_t shift, std::int32_t x, std::int32_t y);
     void caseMouseMove(std::int16_t button, std::int16_t shift, std::int32_t x, std::int32_t y);
@@ -122,6 +133,8 @@ private:
     Readings readings_;
     ReadingForm* readingForm_ = nullptr;
     SeriesDisplay* seriesDisplay_ = nullptr;
+    std::unique_ptr<ResultFile> resultFile_;
+    std::unique_ptr<PatientNavigation> patientNavigation_;
     MeasurementTool measurement_;
     bool layingOut_ = false;
 

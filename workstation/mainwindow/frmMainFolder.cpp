@@ -1,18 +1,58 @@
-// Opening a data folder and moving between its patients.
+// Opening a data folder, its reading-result file and moving between patients.
 #include "mainwindow/frmMain.h"
 
 #include "catalogue/frmSelectFolder.h"
 #include "display/SeriesDisplay.h"
+#include "lists/PatientNavigation.h"
+#include "lists/frmPatientList.h"
+#include "lists/frmSelectPA.h"
 #include "mainwindow/ControlDesign.h"
 #include "reading/ReadingForm.h"
 #include "reading/ReadingRecordOperations.h"
+#include "reading/ResultFile.h"
+#include "startup/MessageBoxes.h"
+#include "startup/SettingsKeys.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <filesystem>
 
 namespace vantor {
+
+void frmMain::buildPatientNavigation()
+{
+    patientNavigation_ = std::make_unique<PatientNavigation>(state_, readings_, catalogue_);
+    PatientNavigation::Callbacks callbacks;
+    callbacks.save = [this] { resultFile_->Save(state_, readings_, this); };
+    callbacks.choosePatient = [this](int preselected) {
+        return frmSelectPA::choose(catalogue_, readings_, preselected, this);
+    };
+    callbacks.showReading = [this](int patient) { readingForm_->ShowReading(patient); };
+    callbacks.setButtons = [this](const PatientNavigation::ButtonStates& states) {
+        control("btnMovePatient(1)")->setEnabled(states.Prev);
+        control("btnMovePatient(0)")->setEnabled(states.Next);
+        control("btnMovePatient(2)")->setEnabled(states.Select);
+    };
+    callbacks.setCaption = [this](const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); };
+    callbacks.showStudies = [this](const std::vector<std::string>& studyDates) {
+        auto* studies = qobject_cast<QComboBox*>(control("comboStudyList"));
+        {
+            const QSignalBlocker quiet(studies);
+            studies->clear();
+            for (const auto& date : studyDates)
+                studies->addItem(QString::fromStdString(date));
+            studies->setCurrentIndex(studies->count() > 0 ? 0 : -1);
+        }
+        if (studies->count() > 0)
+            seriesDisplay_->chooseStudy(0);
+        readingForm_->SSTab1()->setCurrentIndex(0);
+    };
+    patientNavigation_->setCallbacks(std::move(callbacks));
+
+    saveReadingAtExit = [this] { resultFile_->Save(state_, readings_, this); };
+}
 
 void frmMain::openFolder()
 {
@@ -29,54 +69,72 @@ void frmMain::openFolder()
 void frmMain::openCatalogue(const std::string& folder, Catalogue catalogue,
                             std::optional<DisplayNameTable> displayNames)
 {
+    // The reading being left is kept before the folder changes.
+    if (saveReadingAtExit && state_.FolderOpened)
+        saveReadingAtExit();
     catalogue_ = std::move(catalogue);
     displayNames_ = std::move(displayNames);
     state_.TopFolder = folder;
+
+    state_.ResultFileName = ResultFile::defaultFileName(folder, state_.ReaderName);
+    std::error_code error;
+    const bool restore = std::filesystem::exists(state_.ResultFileName, error) &&
+                         ResultFile::askRestore(state_.ReaderName, folder, this);
 
     seriesDisplay_->resetThumbnails();
     readings_.assign(catalogue_.Patients.size(), ReadingRecord{});
     for (auto& record : readings_)
         ClearReading(record);
+    resultFile_->reset();
     state_.CurPatient = -1;
     state_.FolderOpened = true;
 
-    for (const char* name : {"mnuView", "mnuTools", "mnuFKeyReset"})
+    for (const char* name : {"mnuView", "mnuTools", "mnuFKeyReset", "mnuFileOpenResults", "mnuFileSave",
+                             "mnuFileSaveAs"})
         menuEntry(name)->setEnabled(true);
     control("btnReport")->setEnabled(true);
     control("btnMovePatient(2)")->setEnabled(true);
-    movePatient(+1);
+
+    if (restore && resultFile_->ReadResults(state_, readings_, state_.ResultFileName, this))
+        patientNavigation_->ShowCurrent();
+    else
+        patientNavigation_->Move(PatientNavigation::Direction::Next);
 }
 
 void frmMain::movePatient(int step)
 {
+    patientNavigation_->Move(step < 0 ? PatientNavigation::Direction::Prev : PatientNavigation::Direction::Next);
+}
+
+void frmMain::selectPatient() { patientNavigation_->Move(PatientNavigation::Direction::Select); }
+
+void frmMain::saveResults()
+{
+    resultFile_->Save(state_, readings_, this);
     if (state_.CurPatient >= 0)
-        StampReader(readings_, state_.CurPatient, state_);
-    const int count = catalogue_.PatientCount();
-    if (count < 1)
-        return;
-    if (step < 0 && state_.CurPatient > 0)
-        --state_.CurPatient;
-    if (step > 0 && (state_.CurPatient < count - 1 || state_.CurPatient < 0))
-        ++state_.CurPatient;
-    readingForm_->ShowReading(state_.CurPatient);
+        refreshCaption();
+}
 
-    auto* previous = control("btnMovePatient(1)");
-    auto* next = control("btnMovePatient(0)");
-    previous->setEnabled(count > 1 && state_.CurPatient > 0);
-    next->setEnabled(count > 1 && state_.CurPatient < count - 1);
-    refreshCaption();
+void frmMain::saveResultsAs()
+{
+    const std::string chosen = ResultFile::askSaveAsName(state_.ResultFileName, this);
+    if (!chosen.empty() && resultFile_->SaveAs(state_, readings_, chosen, this))
+        refreshCaption();
+}
 
-    auto* studies = qobject_cast<QComboBox*>(control("comboStudyList"));
-    {
-        const QSignalBlocker quiet(studies);
-        studies->clear();
-        for (const auto& study : catalogue_.Patients[static_cast<std::size_t>(state_.CurPatient)].Studies)
-            studies->addItem(QString::fromStdString(study.StudyDate));
-        studies->setCurrentIndex(studies->count() > 0 ? 0 : -1);
-    }
-    if (studies->count() > 0)
-        seriesDisplay_->chooseStudy(0);
-    readingForm_->SSTab1()->setCurrentIndex(0);
+void frmMain::openResults()
+{
+    const std::string chosen = ResultFile::askOpenName(this);
+    if (!chosen.empty() && resultFile_->ReadResults(state_, readings_, chosen, this))
+        patientNavigation_->ShowCurrent();
+}
+
+void frmMain::showPatientList()
+{
+    if (!displayNames_)
+        return; // names are shown as found: there is nothing behind them
+    frmPatientList list(*displayNames_, this);
+    list.exec();
 }
 
 } // namespace vantor

@@ -52,6 +52,7 @@ void frmMain::connectImageInputs()
     });
     connect(qobject_cast<QPushButton*>(control("btnMovePatient(0)")), &QPushButton::clicked, this, [this] { movePatient(+1); });
     connect(qobject_cast<QPushButton*>(control("btnMovePatient(1)")), &QPushButton::clicked, this, [this] { movePatient(-1); });
+    connect(qobject_cast<QPushButton*>(control("btnMovePatient(2)")), &QPushButton::clicked, this, &frmMain::selectPatient);
     auto* studies = qobject_cast<QComboBox*>(control("comboStudyList"));
     connect(studies, qOverload<int>(&QComboBox::activated), this, [this](int index) { seriesDisplay_->chooseStudy(index); });
     for (int i = 0; i < 20; ++i) {

@@ -3,6 +3,7 @@
 #include "ComponentLabelling.h"
 #include "Morphology.h"
 #include "SliceRanges.h"
+#include "ValueSelection.h"
 
 #include <algorithm>
 #include <new>
@@ -14,18 +15,15 @@ void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::
                             std::int32_t minimum, std::int32_t maximum, std::int16_t outsideValue,
                             std::int16_t* values)
 {
-    const bool select = minimum != maximum;
+    const std::int32_t width = box.width();
     std::int16_t* out = values;
     for (std::int32_t z = box.zMin; z <= box.zMax; ++z)
-        for (std::int32_t y = box.yMin; y <= box.yMax; ++y) {
-            const std::uint16_t* row = volume.row(y, z);
-            for (std::int32_t x = box.xMin; x <= box.xMax; ++x) {
-                const std::uint16_t s = row[x];
-                std::int32_t v = MaskBits::visible(s) ? (s & valueBits) : 0;
-                if (select && (v < minimum || v > maximum))
-                    v = outsideValue;
-                *out++ = static_cast<std::int16_t>(v);
-            }
+        for (std::int32_t y = box.yMin; y <= box.yMax; ++y, out += width) {
+            const std::uint16_t* row = volume.row(y, z) + box.xMin;
+            for (std::int32_t x = 0; x < width; ++x)
+                out[x] = static_cast<std::int16_t>(MaskBits::visible(row[x]) ? (row[x] & valueBits) : 0);
+            if (minimum != maximum)
+                ValueSelection::replaceOutside(out, width, minimum, maximum, outsideValue);
         }
 }
 

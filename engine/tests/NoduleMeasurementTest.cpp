@@ -148,3 +148,36 @@ TEST(NoduleMeasurement, CountsLimitWhatIsWrittenAndNothingVisibleGivesZeros)
 }
 
 } // namespace
+
+namespace {
+
+TEST(NoduleMeasurement, ABoxAboveFourMillionVoxelsGivesZeros)
+{
+    VazAZUrorav engine;
+    reference::Volume v;
+    v.X = 200;
+    v.Y = 200;
+    v.Z = 101; // 4,040,000 voxels, all visible
+    v.v.assign(static_cast<std::size_t>(v.X) * v.Y * v.Z, 1500);
+    loadWithOffset(engine, v);
+    float value[4] = {7, 7, 7, 7};
+    float measure[8] = {7, 7, 7, 7, 7, 7, 7, 7};
+    std::int32_t bins[4] = {7, 7, 7, 7};
+    std::int16_t profile[3] = {7, 7, 7};
+    ASSERT_TRUE(engine.GetNoduleProperty(value, 4, bins, 4, measure, 8, profile, 3));
+    for (const float f : value)
+        EXPECT_EQ(f, 0);
+    for (const float f : measure)
+        EXPECT_EQ(f, 0);
+    for (const std::int32_t b : bins)
+        EXPECT_EQ(b, 0);
+    for (const std::int16_t p : profile)
+        EXPECT_EQ(p, 0);
+    // One slice masked away: a box of exactly four million voxels is measured.
+    ASSERT_TRUE(engine.SetBitMaskRectangle(1, -1, 200, -1, 200, 99.5f, 101, IdentityMatrix));
+    ASSERT_TRUE(engine.GetNoduleProperty(value, 4, bins, 4, measure, 2, nullptr, 0));
+    EXPECT_FLOAT_EQ(value[0], 1500 - 1024);
+    EXPECT_FLOAT_EQ(measure[0], 4000000.0f);
+}
+
+} // namespace

@@ -5,6 +5,7 @@
 #include "../masks/ComponentLabelling.h"
 #include "../masks/Morphology.h"
 #include "../masks/StructuringElement.h"
+#include "../masks/ValueSelection.h"
 
 #include <gtest/gtest.h>
 
@@ -369,6 +370,28 @@ TEST(Morphology, TwoThreadsGiveTheResultOfOne)
         ASSERT_TRUE(zvipengine::Morphology::apply(operation, image.data(), two.data(), g.X, g.Y, g.Z, element, nullptr, 2));
         EXPECT_EQ(one, two);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(ValueSelection, ReplacesOutsideTheRangeAndTestsLabelMembership)
+{
+    std::vector<std::int16_t> values = {-5, 0, 10, 11, 99, 100, 101, 32767};
+    zvipengine::ValueSelection::replaceOutside(values.data(), static_cast<std::int64_t>(values.size()), 0, 100, -1);
+    EXPECT_EQ(values, (std::vector<std::int16_t>{-1, 0, 10, 11, 99, 100, -1, -1}));
+    const std::vector<std::int32_t> labels = {0, 1, 2, 3, 4, 5, -1, 70000000};
+    std::vector<std::uint8_t> out(labels.size(), 9);
+    const std::int32_t small[3] = {2, 5, 2};
+    zvipengine::ValueSelection::membership(labels.data(), 8, small, 3, out.data());
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{0, 0, 1, 0, 0, 1, 0, 0}));
+    // A list holding a label too large for a table.
+    const std::int32_t large[2] = {70000000, 1};
+    zvipengine::ValueSelection::membership(labels.data(), 8, large, 2, out.data());
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{0, 1, 0, 0, 0, 0, 0, 1}));
+    zvipengine::ValueSelection::membership(labels.data(), 8, nullptr, 0, out.data());
+    EXPECT_EQ(out, std::vector<std::uint8_t>(8, 0));
 }
 
 } // namespace

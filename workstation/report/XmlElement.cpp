@@ -186,8 +186,9 @@ private:
                 ++pos_;
                 continue;
             }
-            const std::size_t semicolon = in_.find(';', pos_);
-            if (semicolon == std::string_view::npos || semicolon - pos_ > 12)
+            // References are short; looking no further keeps a run of stray '&' linear.
+            const std::size_t semicolon = in_.substr(0, std::min(in_.size(), pos_ + 14)).find(';', pos_);
+            if (semicolon == std::string_view::npos)
                 return fail("malformed entity reference");
             const std::string_view entity = in_.substr(pos_ + 1, semicolon - pos_ - 1);
             if (entity == "lt")

@@ -5,6 +5,7 @@
 #include "reading/ReadingRecordOperations.h"
 
 #include <cstdio>
+#include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
 #include <map>

@@ -215,6 +215,26 @@ TEST(Workbook, DamagedPackagesAreRefusedWithAReason)
     EXPECT_EQ(again.sheet(0).cell(1, 4)->kept.child("f")->text, "A2+1") << "formulas are kept";
 }
 
+TEST(Workbook, EveryCutAndFlipOfTheTemplateIsReadOrRefusedWithoutCrashing)
+{
+    const std::string bytes = readFile(templatePath());
+    for (std::size_t length = 0; length < bytes.size(); length += 61) {
+        Workbook book;
+        std::string error;
+        if (!book.loadBytes(bytes.substr(0, length), error)) {
+            EXPECT_FALSE(error.empty());
+        }
+    }
+    for (std::size_t at = 0; at < bytes.size(); at += 53) {
+        std::string flipped = bytes;
+        flipped[at] = static_cast<char>(flipped[at] ^ 0xA5);
+        Workbook book;
+        std::string error;
+        if (book.loadBytes(flipped, error))
+            (void)book.toBytes();
+    }
+}
+
 TEST(SheetNaming, NamesAreMadeAcceptable)
 {
     EXPECT_TRUE(SheetNaming::isAcceptable("YAMADA^TARO"));

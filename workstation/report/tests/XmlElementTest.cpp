@@ -74,6 +74,10 @@ TEST(XmlElement, MalformedDocumentsAreRefusedWithAReason)
         EXPECT_FALSE(parseXml(document, root, error)) << document;
         EXPECT_FALSE(error.empty()) << document;
     }
+    XmlElement stray;
+    std::string reason;
+    EXPECT_FALSE(parseXml("<a>" + std::string(100000, '&') + "</a>", stray, reason));
+
     std::string deep;
     for (int i = 0; i < 5000; ++i)
         deep += "<a>";

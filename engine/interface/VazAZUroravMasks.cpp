@@ -14,6 +14,7 @@
 #include "../masks/ShapeSelection.h"
 #include "../masks/StructuringElement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -212,8 +213,11 @@ bool VazAZUrorav::SetBitMaskFreePoints(std::int32_t interior, std::int32_t NumOf
         return refuse(s, -2);
     }
     ShapeSelection::unboundedDepth(min_Z, max_Z);
+    // Truncated toward zero; bounds beyond any slice index are kept in a
+    // range where the conversion is defined.
+    const auto truncated = [](float z) { return static_cast<std::int64_t>(std::clamp(z, -1.0e15f, 1.0e15f)); };
     ShapeSelection::PolygonPrism shape{zvipengine::ShapeTransform(hMatrix), &polygon, interior > 0,
-                                       static_cast<std::int64_t>(min_Z), static_cast<std::int64_t>(max_Z)};
+                                       truncated(min_Z), truncated(max_Z)};
     return applyShape(s, shape);
 }
 

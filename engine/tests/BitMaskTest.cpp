@@ -268,8 +268,14 @@ TEST_F(MaskedEngine, FreePointsPrismMatchesThePolygonImage)
     std::vector<std::uint8_t> polygon(static_cast<std::size_t>(volume.X) * volume.Y);
     ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(polygon.data(), volume.X, volume.Y, 0, 3, triangle));
     ASSERT_TRUE(engine.SetBitMaskFreePoints(1, 3, triangle, 1.0f, 6.0f, IdentityMatrix));
-    EXPECT_EQ(agesOf(engine), afterStep(std::vector<int>(volume.v.size(), 0), [&](int x, int y, int z, int) {
-                  return polygon[static_cast<std::size_t>(y) * volume.X + x] != 0 && z > 1 && z < 6;
+    const auto prism = afterStep(std::vector<int>(volume.v.size(), 0), [&](int x, int y, int z, int) {
+        return polygon[static_cast<std::size_t>(y) * volume.X + x] != 0 && z > 1 && z < 6;
+    });
+    EXPECT_EQ(agesOf(engine), prism);
+    // Depth bounds far beyond the volume: every slice lies between them.
+    ASSERT_TRUE(engine.SetBitMaskFreePoints(0, 3, triangle, -1.0e30f, 1.0e30f, IdentityMatrix));
+    EXPECT_EQ(agesOf(engine), afterStep(prism, [&](int x, int y, int, int) {
+                  return polygon[static_cast<std::size_t>(y) * volume.X + x] == 0;
               }));
 }
 

@@ -231,8 +231,9 @@ TEST_F(OutputReportTest, TwoReadingsReadBackByOwnReaderAndOpenpyxl)
     const auto independent = readWithOpenpyxl(file, failure);
     if (!independent) {
         ASSERT_TRUE(failure.empty()) << failure;
-        if (std::system("command -v unzip > /dev/null 2>&1") == 0)
+        if (std::system("command -v unzip > /dev/null 2>&1") == 0) {
             EXPECT_EQ(std::system(("unzip -tq '" + file + "' > /dev/null 2>&1").c_str()), 0);
+        }
         GTEST_SKIP() << "python3-openpyxl is not installed: only the archive was checked independently";
     }
     checkTwoReadingReport(*independent, "openpyxl");

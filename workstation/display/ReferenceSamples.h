@@ -2,6 +2,7 @@
 
 #include "display/CategoryTable.h"
 #include "display/SampleWindow.h"
+#include "display/SketchWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,7 +23,7 @@ class ZQDICOM;
 
 namespace vantor {
 
-class SketchWindow;
+
 struct WorkstationState;
 
 // The main window's controls of the reference samples, all owned by it.

@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "display/NumericText.h"
+#include "display/ReferenceSampleLibrary.h"
 #include "display/SeriesRegistration.h"
 #include "display/SliceNavigation.h"
 #include "display/WindowAtLoad.h"
@@ -327,10 +328,10 @@ void SeriesDisplay::showSlice()
     if (controls_.sketchButton != nullptr) {
         bool sketch = false;
         if (series_.SliceIndex < static_cast<int>(series_.SeriesFiles.size())) {
-            const std::filesystem::path file(series_.SeriesFiles[static_cast<std::size_t>(series_.SliceIndex)]);
             std::error_code error;
             sketch = std::filesystem::is_regular_file(
-                file.parent_path() / "JPG" / (file.stem().string() + ".jpg"), error);
+                ReferenceSampleLibrary::sliceSketchPath(series_.SeriesFiles[static_cast<std::size_t>(series_.SliceIndex)]),
+                error);
         }
         controls_.sketchButton->setEnabled(sketch);
     }
@@ -368,7 +369,6 @@ void SeriesDisplay::fitCaseViewer()
 
 void SeriesDisplay::applyTypedWindow(bool fromLoad)
 {
-    (void)fromLoad; // the reference viewer is bound by its own code
     const std::int32_t level = storedLevel(controls_.windowBoxes[0]);
     const std::int32_t width = windowWidthOf(controls_.windowBoxes[1]);
     for (RazazUrirAdeder* viewer : {controls_.caseViewer, controls_.localiser}) {
@@ -378,6 +378,8 @@ void SeriesDisplay::applyTypedWindow(bool fromLoad)
     controls_.caseViewer->RedrawImage();
     if (series_.MultiSlice)
         controls_.localiser->RedrawImage();
+    if (windowApplied)
+        windowApplied(fromLoad);
 }
 
 void SeriesDisplay::pageBy(int step)

@@ -61,6 +61,8 @@ public:
     std::function<void(const std::string&)> showMessage;
     // Called after every redraw of the case image (the window may want to re-fit it).
     std::function<void()> caseImageShown;
+    // Called after the typed window reached the slice viewers (fromLoad: by a series load).
+    std::function<void(bool fromLoad)> windowApplied;
 
     // Fills the thumbnails of the study and loads its first series.
     void chooseStudy(int studyIndex);

@@ -3,7 +3,10 @@
 #include "mainwindow/ControlDesign.h"
 #include "display/SeriesDisplay.h"
 #include "display/frmOption.h"
+#include "display/ReferenceSamples.h"
 #include "lists/PatientNavigation.h"
+#include "lists/TagListBuilder.h"
+#include "lists/frmTagList.h"
 #include "reading/ResultFile.h"
 #include "reading/ReadingForm.h"
 #include "startup/AboutBox.h"
@@ -103,7 +106,7 @@ void frmMain::buildMenus()
     view->setObjectName(QStringLiteral("mnuView"));
     menuEntries_["mnuView"] = view->menuAction();
     view->menuAction()->setEnabled(false);
-    addEntry(view, "mnuViewTags", "&Tag Information");
+    connect(addEntry(view, "mnuViewTags", "&Tag Information"), &QAction::triggered, this, &frmMain::showTagList);
     QAction* patientList = addEntry(view, "mnuPatientList", "&Patient List");
     patientList->setVisible(false);
     connect(patientList, &QAction::triggered, this, &frmMain::showPatientList);
@@ -280,6 +283,22 @@ void frmMain::buildControls()
         return &readings_[static_cast<std::size_t>(state_.CurPatient)];
     };
     seriesDisplay_->caseImageShown = [this] { readingForm_->refresh(); };
+
+    ReferenceSampleControls samples;
+    samples.RazazUrirAdeder1 = RazazUrirAdeder1_;
+    samples.SampleBG = sampleBackground;
+    samples.List1 = qobject_cast<QListWidget*>(control("List1"));
+    samples.List2 = qobject_cast<QListWidget*>(control("List2"));
+    samples.lblSampName = qobject_cast<QLabel*>(control("lblSampName"));
+    samples.btnSketch = sketch;
+    samples.btnSketch2 = sketch2;
+    samples.TxtWindowParam = series.windowBoxes;
+    samples.SSTab1 = readingForm_->SSTab1();
+    referenceSamples_ = new ReferenceSamples(samples, ZQDICOM1, state_, this);
+    referenceSamples_->currentSliceFile = [this] { return currentSliceFile(); };
+    // CT samples follow the window typed for the slices.
+    seriesDisplay_->windowApplied = [this](bool fromLoad) { referenceSamples_->applyTypedWindow(fromLoad); };
+    tagList_ = std::make_unique<TagListBuilder>(state_.AppDir);
     RIZOduVed2_->setVisible(false);
     series.scrollBar->setVisible(false);
 }
@@ -340,6 +359,8 @@ bool frmMain::load()
     loadPresetMenus();
 
     show();
+    referenceSamples_->loadCategories();
+    referenceSamples_->selectTab(0);
     if (auto* lineMode = qobject_cast<QRadioButton*>(control("OptMeasureMode(0)")))
         lineMode->setChecked(true);
     raise();
@@ -386,6 +407,16 @@ void frmMain::applyPreset(int index)
     state_.DefaultWW = preset.WW;
     applyTypedWindow();
 }
+
+std::string frmMain::currentSliceFile() const
+{
+    const SeriesState& series = seriesDisplay_->series();
+    if (series.SliceIndex < 0 || series.SliceIndex >= static_cast<int>(series.SeriesFiles.size()))
+        return {};
+    return series.SeriesFiles[static_cast<std::size_t>(series.SliceIndex)];
+}
+
+void frmMain::showTagList() { frmTagList::showTags(this, *tagList_, ZQDICOM1, currentSliceFile()); }
 
 void frmMain::showOptions()
 {

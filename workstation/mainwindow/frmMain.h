@@ -33,6 +33,8 @@ class RazazUrirAdeder;
 namespace vantor {
 
 class PatientNavigation;
+class ReferenceSamples;
+class TagListBuilder;
 class ReadingForm;
 class ResultFile;
 class SeriesDisplay;
@@ -76,6 +78,10 @@ public:
     void openResults();
     // "&Patient List": the names behind the display names.
     void showPatientList();
+    // "&Tag Information": the elements of the shown slice's file.
+    void showTagList();
+    // The file of the slice on screen; empty before a series is shown.
+    std::string currentSliceFile() const;
 
     SeriesDisplay& seriesDisplay() { return *seriesDisplay_; }
     ReadingForm& readingForm() { return *readingForm_; }
@@ -135,6 +141,8 @@ private:
     SeriesDisplay* seriesDisplay_ = nullptr;
     std::unique_ptr<ResultFile> resultFile_;
     std::unique_ptr<PatientNavigation> patientNavigation_;
+    ReferenceSamples* referenceSamples_ = nullptr;
+    std::unique_ptr<TagListBuilder> tagList_;
     MeasurementTool measurement_;
     bool layingOut_ = false;
 

@@ -3,6 +3,7 @@
 
 #include "display/SeriesDisplay.h"
 #include "mainwindow/LayoutPass.h"
+#include "display/ReferenceSamples.h"
 #include "reading/ReadingForm.h"
 #include "startup/DesktopCheck.h"
 
@@ -60,6 +61,7 @@ void frmMain::layoutControls()
         readingForm_->placeBesideQuestion(sketch->x() + sketch->width() + 12);
         RIZOduVed1_->RedrawImage();
         RazazUrirAdeder1_->RedrawImage();
+        referenceSamples_->fitViewer();
         control("List1")->setGeometry(control("List2")->geometry());
         if (result.windowWidth != input.windowWidth || result.windowHeight != input.windowHeight) {
             const QSize extra = frame.size() - size();

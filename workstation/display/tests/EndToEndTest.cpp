@@ -8,6 +8,7 @@
 #include "startup/MessageBoxes.h"
 
 #include <QDir>
+#include <filesystem>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
@@ -93,6 +94,10 @@ TEST(EndToEnd, OpenPageWindowAndMeasureOnTheDemoFolder)
     window.movePatient(+1);
     EXPECT_EQ(state.CurPatient, 1);
     EXPECT_EQ(window.readings()[0].ReaderName.trimmed(), "reader");
+    // Every move keeps the readings in the result file beside the folder.
+    EXPECT_EQ(state.ResultFileName, data + "_reader.vtr");
+    EXPECT_TRUE(std::filesystem::exists(state.ResultFileName));
+    EXPECT_EQ(std::filesystem::file_size(state.ResultFileName), 15 + data.size() + 2303 * patients);
 
     QDir().mkpath(QStringLiteral(VANTOR_BINARY_DIR "/artifacts"));
     window.movePatient(-1);

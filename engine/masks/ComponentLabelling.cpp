@@ -90,6 +90,50 @@ std::int64_t fill(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std
     return marked;
 }
 
+// Face-connected fill by spans along x: a popped seed grows to the whole
+// run of fillable elements of its row, which is marked at once; each of the
+// four neighbouring rows (y +- 1, z +- 1) then gets one seed per run of
+// fillable elements beside the span. Seeds may repeat; a seed found marked
+// is dropped. Returns the number of elements marked.
+template <typename Target>
+std::int64_t fillSpans(const std::uint8_t* image, std::int32_t X, std::int32_t Y, std::int32_t Z,
+                       std::vector<Position>& stack, Target* target, Target value)
+{
+    const std::int64_t slice = std::int64_t{X} * Y;
+    const auto open = [&](std::int64_t i) { return image[i] != 0 && target[i] == 0; };
+    std::int64_t marked = 0;
+    while (!stack.empty()) {
+        const Position p = stack.back();
+        stack.pop_back();
+        const std::int64_t row = slice * p.z + std::int64_t{X} * p.y;
+        if (!open(row + p.x))
+            continue;
+        std::int32_t first = p.x;
+        while (first > 0 && open(row + first - 1))
+            --first;
+        std::int32_t last = p.x;
+        while (last < X - 1 && open(row + last + 1))
+            ++last;
+        for (std::int32_t x = first; x <= last; ++x)
+            target[row + x] = value;
+        marked += last - first + 1;
+        const std::int32_t rows[4][2] = {{p.y - 1, p.z}, {p.y + 1, p.z}, {p.y, p.z - 1}, {p.y, p.z + 1}};
+        for (const auto& r : rows) {
+            if (r[0] < 0 || r[0] >= Y || r[1] < 0 || r[1] >= Z)
+                continue;
+            const std::int64_t beside = slice * r[1] + std::int64_t{X} * r[0];
+            bool inRun = false;
+            for (std::int32_t x = first; x <= last; ++x) {
+                const bool fillable = open(beside + x);
+                if (fillable && !inRun)
+                    stack.push_back({x, r[0], r[1]});
+                inRun = fillable;
+            }
+        }
+    }
+    return marked;
+}
+
 Position positionOf(std::int64_t index, std::int32_t X, std::int32_t Y)
 {
     const std::int64_t slice = std::int64_t{X} * Y;
@@ -118,9 +162,13 @@ std::int32_t ComponentLabelling::label(const std::uint8_t* image, std::int32_t X
             if (next == 0x7FFFFFFF)
                 return -1;
             ++next;
-            labels[i] = next;
             queue.push_back(positionOf(i, X, Y));
-            sizes.push_back(fill(image, X, Y, Z, offsets, queue, labels, next));
+            if (connectivity == Connectivity::Face) {
+                sizes.push_back(fillSpans(image, X, Y, Z, queue, labels, next));
+            } else {
+                labels[i] = next;
+                sizes.push_back(fill(image, X, Y, Z, offsets, queue, labels, next));
+            }
         }
         if (next == 0)
             return 0;
@@ -160,12 +208,17 @@ bool ComponentLabelling::reach(const std::uint8_t* image, std::int32_t X, std::i
     try {
         std::vector<Position> queue;
         queue.reserve(static_cast<std::size_t>(std::min<std::int64_t>(count, std::int64_t{1} << 20)));
+        const bool spans = connectivity == Connectivity::Face;
         for (const std::int64_t seed : seeds)
             if (seed >= 0 && seed < count && image[seed] != 0 && reached[seed] == 0) {
-                reached[seed] = 1;
+                if (!spans)
+                    reached[seed] = 1;
                 queue.push_back(positionOf(seed, X, Y));
             }
-        fill(image, X, Y, Z, offsets, queue, reached, std::uint8_t{1});
+        if (spans)
+            fillSpans(image, X, Y, Z, queue, reached, std::uint8_t{1});
+        else
+            fill(image, X, Y, Z, offsets, queue, reached, std::uint8_t{1});
         return true;
     } catch (const std::bad_alloc&) {
         return false;

@@ -100,10 +100,10 @@ void ShapeSelection::Threshold::operator()(std::int32_t, std::int32_t, const std
             selected[x] = 0;
         return;
     }
-    const std::uint8_t within = mode == 0 ? 1 : 0;
+    const unsigned outside = mode == 0 ? 0u : 1u;
     for (std::int32_t x = 0; x < length; ++x) {
         const std::int32_t v = row[x] & MaskBits::Value;
-        selected[x] = (v >= minimum && v <= maximum) ? within : static_cast<std::uint8_t>(1 - within);
+        selected[x] = static_cast<std::uint8_t>(((v >= minimum) & (v <= maximum)) ^ outside);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "lists/TagListBuilder.h"
 #include "lists/frmTagList.h"
 #include "reading/ResultFile.h"
+#include "report/ReportDialog.h"
 #include "reading/ReadingForm.h"
 #include "startup/AboutBox.h"
 #include "startup/DesktopCheck.h"
@@ -200,6 +201,7 @@ void frmMain::buildControls()
     imageNumber->setAlignment(Qt::AlignCenter);
     auto* report = place("btnReport", new QPushButton(QStringLiteral("Output Excel Report"), canvas_));
     report->setEnabled(false);
+    connect(report, &QPushButton::clicked, this, [this] { OutputReportInteractive(this, readings_, catalogue_, state_); });
 
     for (int i = 0; i < 20; ++i) {
         auto* frame = place(arrayControlName("Picture1", i), new QFrame(canvas_));

@@ -57,6 +57,9 @@ bool applyShape(EngineState& s, const Shape& shape)
             shape(y, z, row, selected, length);
         }))
         return refuse(s, -2);
+    // The samples changed: a brick copy taken now or before no longer
+    // matches them once the masks are cleared again.
+    s.volumeChanged();
     return true;
 }
 
@@ -74,6 +77,7 @@ bool applyBoxSelection(EngineState& s, const VoxelBox& box, const std::uint8_t* 
             std::copy(in, in + W, selected + box.xMin);
         }))
         return refuse(s, -2);
+    s.volumeChanged();
     return true;
 }
 
@@ -351,6 +355,7 @@ bool VazAZUrorav::UndoBitMask()
     if (!s.volume.exists())
         return false;
     masksOf(s).undo();
+    s.volumeChanged();
     return true;
 }
 
@@ -360,6 +365,7 @@ bool VazAZUrorav::ClearBitMask()
     if (!s.volume.exists())
         return false;
     masksOf(s).clear();
+    s.volumeChanged();
     return true;
 }
 

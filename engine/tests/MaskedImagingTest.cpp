@@ -190,3 +190,26 @@ TEST_F(MaskedImaging, MaximumProjectionOverAFullyMaskedRegionIsZero)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MaskedImagingBricks, ABrickCopyTakenWhileMaskedIsNotReadAfterTheMaskIsCleared)
+{
+    VazAZUrorav engine;
+    const reference::Volume v = reference::randomVolume(24, 20, 16, 41, 3000);
+    ASSERT_TRUE(loadIntoEngine(engine, v));
+    ASSERT_TRUE(engine.SetBitMaskThreshold(0, 0, 2000));
+    engine.SpecialMethod(9); // bricks of masked samples
+    ASSERT_TRUE(engine.ClearBitMask());
+    float M[16];
+    ASSERT_TRUE(engine.GetMatrixAxialRotate(M, 11.5f, 9.5f, 7.5f, 0.2f, 1.0f, 0.4f, 20.0f));
+    std::int16_t* buffer = nullptr;
+    ASSERT_TRUE(engine.CreateImageMIPMatrix(&buffer, 1, 24, 20, 1.0f, 0, 16, M));
+    reference::Volume stored = v;
+    stored.sx = engine.Xspacing();
+    stored.sy = engine.Yspacing();
+    stored.sz = engine.Zspacing();
+    EXPECT_EQ(widen(buffer, 24 * 20), reference::obliqueProjection(stored, Kind::Max, M, 24, 20, 1.0, 0, 16));
+}
+
+} // namespace

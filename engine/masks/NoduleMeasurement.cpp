@@ -13,7 +13,7 @@ namespace {
 
 struct SurfacePoint {
     double position[3]; // millimetres
-    double radius;      // distance from the surface's centroid
+    double radius;      // distance from the candidates' centroid
     std::int32_t voxel[3];
 };
 
@@ -69,13 +69,43 @@ bool NoduleMeasurement::measure(const MaskVolume& volume, const VoxelBox& box, d
         if (!Morphology::apply(Morphology::Operation::Erosion, visible.data(), eroded.data(), W, H, D,
                                StructuringElement::cross(), nullptr, 1))
             return false;
+        // The two voxels farthest apart are vertices of the convex hull,
+        // and a hull vertex ends every axis line through it: a voxel lying
+        // between two others of its row, column or slice line is never
+        // needed, which leaves few candidates even for large nodules.
+        const auto lineEnds = [](std::size_t count) {
+            return std::vector<std::int32_t>(count * 2, -1);
+        };
+        std::vector<std::int32_t> rowEnds = lineEnds(static_cast<std::size_t>(H) * D);
+        std::vector<std::int32_t> columnEnds = lineEnds(static_cast<std::size_t>(W) * D);
+        std::vector<std::int32_t> depthEnds = lineEnds(static_cast<std::size_t>(W) * H);
+        const auto extend = [](std::vector<std::int32_t>& ends, std::size_t line, std::int32_t at) {
+            std::int32_t* e = ends.data() + 2 * line;
+            if (e[0] < 0 || at < e[0])
+                e[0] = at;
+            e[1] = std::max(e[1], at);
+        };
+        i = 0;
+        for (std::int32_t z = 0; z < D; ++z)
+            for (std::int32_t y = 0; y < H; ++y)
+                for (std::int32_t x = 0; x < W; ++x, ++i)
+                    if (visible[i] != 0) {
+                        extend(rowEnds, static_cast<std::size_t>(z) * H + y, x);
+                        extend(columnEnds, static_cast<std::size_t>(z) * W + x, y);
+                        extend(depthEnds, static_cast<std::size_t>(y) * W + x, z);
+                    }
+        const auto endsAt = [](const std::vector<std::int32_t>& ends, std::size_t line, std::int32_t at) {
+            return ends[2 * line] == at || ends[2 * line + 1] == at;
+        };
         std::vector<SurfacePoint> surface;
         double centroid[3] = {0, 0, 0};
         i = 0;
         for (std::int32_t z = 0; z < D; ++z)
             for (std::int32_t y = 0; y < H; ++y)
                 for (std::int32_t x = 0; x < W; ++x, ++i)
-                    if (visible[i] != 0 && eroded[i] == 0) {
+                    if (visible[i] != 0 && eroded[i] == 0 && endsAt(rowEnds, static_cast<std::size_t>(z) * H + y, x) &&
+                        endsAt(columnEnds, static_cast<std::size_t>(z) * W + x, y) &&
+                        endsAt(depthEnds, static_cast<std::size_t>(y) * W + x, z)) {
                         SurfacePoint p{};
                         p.voxel[0] = box.xMin + x;
                         p.voxel[1] = box.yMin + y;

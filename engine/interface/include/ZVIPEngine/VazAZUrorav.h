@@ -404,6 +404,85 @@ public:
     bool GetImageThresholdBitMask(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
                                   std::int16_t MinThreshold, std::int16_t MaxThreshold);
 
+    // ---- volume rendering (hMatrix: view mm -> voxel) ----
+    // ParamPosition / ParamValues: NumOfParam ascending sample values and
+    // their opacities; ColorPosition / ColorValues: NumOfColor ascending
+    // values and 0x00BBGGRR colours. Coloured images are three planes of
+    // Width x Height bytes. A rendering leaves a depth image at the target of
+    // SetZbuffer when that holds 2 x Width x Height + 128 bytes; every
+    // rendering consumes the target.
+    bool GetImageVolumeRenderNMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
+                                     float PixelSpacing, std::int32_t Plane, std::int32_t PlaneDepth,
+                                     std::int32_t NumOfParam, const std::int16_t* ParamPosition,
+                                     const float* ParamValues, float AttenuationFactor, float LuminousEnergy,
+                                     const float* hMatrix);
+    bool GetImageVolumeRenderNMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::int16_t* hImage,
+                                         std::int32_t Width, std::int32_t Height, float PixelSpacing,
+                                         std::int32_t Plane, std::int32_t PlaneDepth, std::int32_t NumOfParam,
+                                         const std::int16_t* ParamPosition, const float* ParamValues,
+                                         float AttenuationFactor, float LuminousEnergy, const float* hMatrix);
+    bool CreateImageVolumeRenderNMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                                        std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                                        std::int32_t PlaneDepth, std::int32_t NumOfParam,
+                                        const std::int16_t* ParamPosition, const float* ParamValues,
+                                        float AttenuationFactor, float LuminousEnergy, const float* hMatrix);
+    // Opacity 0 at MinValue rising to 1 at MaxValue.
+    bool GetImageVolumeRenderMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
+                                    float PixelSpacing, std::int32_t Plane, std::int32_t PlaneDepth,
+                                    std::int16_t MinValue, std::int16_t MaxValue, float TransmissionFactor,
+                                    float LuminousEnergy, const float* hMatrix);
+    bool GetImageVolumeRenderMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::int16_t* hImage,
+                                        std::int32_t Width, std::int32_t Height, float PixelSpacing,
+                                        std::int32_t Plane, std::int32_t PlaneDepth, std::int16_t MinValue,
+                                        std::int16_t MaxValue, float TransmissionFactor, float LuminousEnergy,
+                                        const float* hMatrix);
+    bool CreateImageVolumeRenderMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                                       std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                                       std::int32_t PlaneDepth, std::int16_t MinValue, std::int16_t MaxValue,
+                                       float TransmissionFactor, float LuminousEnergy, const float* hMatrix);
+    bool GetImageVRCNMatrix(std::uint8_t* hRGBImage, std::int32_t Width, std::int32_t Height, float PixelSpacing,
+                            std::int32_t Plane, std::int32_t PlaneDepth, std::int32_t NumOfParam,
+                            const std::int16_t* ParamPosition, const float* ParamValues, std::int32_t NumOfColor,
+                            const std::int16_t* ColorPosition, const std::int32_t* ColorValues,
+                            float AttenuationFactor, float LuminousEnergy, const float* hMatrix);
+    bool GetImageVRCNMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::uint8_t* hRGBImage,
+                                std::int32_t Width, std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                                std::int32_t PlaneDepth, std::int32_t NumOfParam, const std::int16_t* ParamPosition,
+                                const float* ParamValues, std::int32_t NumOfColor, const std::int16_t* ColorPosition,
+                                const std::int32_t* ColorValues, float AttenuationFactor, float LuminousEnergy,
+                                const float* hMatrix);
+    bool CreateImageVRCNMatrix(std::uint8_t** phRGBImage, std::int32_t BufferID, std::int32_t Width,
+                               std::int32_t Height, float PixelSpacing, std::int32_t Plane, std::int32_t PlaneDepth,
+                               std::int32_t NumOfParam, const std::int16_t* ParamPosition, const float* ParamValues,
+                               std::int32_t NumOfColor, const std::int16_t* ColorPosition,
+                               const std::int32_t* ColorValues, float AttenuationFactor, float LuminousEnergy,
+                               const float* hMatrix);
+    // Perspective fan from the image centre; Depth steps. False while a
+    // mask is in force.
+    bool GetImageVREndoscopeNMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height, float Spacing,
+                                    float Perspective, std::int32_t Depth, float FrontSpacing,
+                                    std::int32_t NumOfParam, const std::int16_t* ParamPosition,
+                                    const float* ParamValues, float AttenuationFactor, const float* hMatrix);
+    bool GetImageVREndoscopeNMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::int16_t* hImage,
+                                        std::int32_t Width, std::int32_t Height, float Spacing, float Perspective,
+                                        std::int32_t Depth, float FrontSpacing, std::int32_t NumOfParam,
+                                        const std::int16_t* ParamPosition, const float* ParamValues,
+                                        float AttenuationFactor, const float* hMatrix);
+    bool CreateImageVREndoscopeNMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                                       std::int32_t Height, float Spacing, float Perspective, std::int32_t Depth,
+                                       float FrontSpacing, std::int32_t NumOfParam,
+                                       const std::int16_t* ParamPosition, const float* ParamValues,
+                                       float AttenuationFactor, const float* hMatrix);
+    // hZBuffer: caller memory of BufferSize bytes for the next rendering.
+    bool SetZbuffer(void* hZBuffer, std::int32_t BufferSize);
+    // f3Point: three floats.
+    bool GetPointVRtoVolume(float* f3Point, const void* hZBuffer, std::int32_t Px, std::int32_t Py);
+    // iPosition may be null.
+    bool GetPointVolumetoVR(float* f3Point, std::int32_t* iPosition, const void* hZBuffer, std::int32_t Px,
+                            std::int32_t Py, std::int32_t Pz);
+    // The record at hZBuffer must have room for the larger image.
+    bool ReMapZbuffer(void* hZBuffer, std::int32_t Width, std::int32_t Height);
+
     // ---- iso-surface and buffer files ----
     // The block stays valid until the next call or the volume's reset.
     bool CreatePolygonIsoSurface(std::int16_t threshold, float pixel_spacing, const IsoSurfacePolygon** phPolygon);

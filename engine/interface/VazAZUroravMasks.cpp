@@ -149,7 +149,7 @@ bool growRegion(EngineState& s, RegionUse use, std::int16_t incTheta, std::int16
                                        use == RegionUse::Mask ? std::int16_t{32767} : std::int16_t{-1},
                                        values.data());
     if (!zvipengine::RegionGrowing::grow(values.data(), local, Px - box.xMin, Py - box.yMin, Pz - box.zMin, incTheta,
-                                         decTheta, region.data()))
+                                         decTheta, s.processorCount, region.data()))
         return refuse(s, -2);
     return true;
 }

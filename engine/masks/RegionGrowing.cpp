@@ -6,6 +6,9 @@
 #include "ValueSelection.h"
 
 #include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
 #include <new>
 
 namespace zvipengine
@@ -27,18 +30,71 @@ void RegionGrowing::copyBox(const MaskVolume& volume, const VoxelBox& box, std::
         }
 }
 
+namespace {
+
+struct GrowthOffset {
+    std::int32_t dx, dy, dz;
+    std::int64_t linear;
+};
+
+struct GrowthVoxel {
+    std::int32_t x, y, z;
+};
+
+// One wave's voxels [begin, end) add their accepted neighbours to `next`.
+// Shared: another thread expands the other half of the wave at the same
+// time, so a neighbour is claimed with an atomic exchange and only its
+// claimer lists it.
+template <bool Shared>
+void expandWave(const std::int16_t* values, const RegionGrowing::Box& box, const GrowthOffset (&offsets)[18],
+                std::int32_t increase, std::int32_t decrease, const GrowthVoxel* begin, const GrowthVoxel* end,
+                std::uint8_t* region, std::vector<GrowthVoxel>& next)
+{
+    for (const GrowthVoxel* v = begin; v != end; ++v) {
+        const std::int64_t i = box.index(v->x, v->y, v->z);
+        const std::int32_t value = values[i];
+        const bool interior =
+            v->x > 0 && v->y > 0 && v->z > 0 && v->x < box.X - 1 && v->y < box.Y - 1 && v->z < box.Z - 1;
+        for (const GrowthOffset& o : offsets) {
+            if (!interior) {
+                const std::int32_t x = v->x + o.dx;
+                const std::int32_t y = v->y + o.dy;
+                const std::int32_t z = v->z + o.dz;
+                if (x < 0 || y < 0 || z < 0 || x >= box.X || y >= box.Y || z >= box.Z)
+                    continue;
+            }
+            const std::int64_t j = i + o.linear;
+            if constexpr (Shared) {
+                if (std::atomic_ref<std::uint8_t>(region[j]).load(std::memory_order_relaxed) != 0)
+                    continue;
+            } else {
+                if (region[j] != 0)
+                    continue;
+            }
+            const std::int32_t c = values[j];
+            if (c - value > increase || value - c > decrease)
+                continue;
+            if constexpr (Shared) {
+                if (std::atomic_ref<std::uint8_t>(region[j]).exchange(1, std::memory_order_relaxed) != 0)
+                    continue;
+            } else {
+                region[j] = 1;
+            }
+            next.push_back({v->x + o.dx, v->y + o.dy, v->z + o.dz});
+        }
+    }
+}
+
+} // namespace
+
 bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_t seedX, std::int32_t seedY,
                          std::int32_t seedZ, std::int32_t increase, std::int32_t decrease,
-                         std::uint8_t* region)
+                         std::int32_t processorCount, std::uint8_t* region)
 {
     std::fill(region, region + box.count(), std::uint8_t{0});
     // The 18-neighbourhood: the 26 neighbours without the 8 corners, with
     // their offsets in the box image for voxels away from its faces.
-    struct Offset {
-        std::int32_t dx, dy, dz;
-        std::int64_t linear;
-    };
-    Offset offsets[18];
+    GrowthOffset offsets[18];
     int n = 0;
     const std::int64_t slice = std::int64_t{box.X} * box.Y;
     for (int dz = -1; dz <= 1; ++dz)
@@ -48,11 +104,9 @@ bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_
                 if (away == 1 || away == 2)
                     offsets[n++] = {dx, dy, dz, dx + std::int64_t{box.X} * dy + slice * dz};
             }
-    struct Voxel {
-        std::int32_t x, y, z;
-    };
-    std::vector<Voxel> wave;
-    std::vector<Voxel> next;
+    std::vector<GrowthVoxel> wave;
+    std::vector<GrowthVoxel> next;
+    std::vector<GrowthVoxel> secondNext;
     try {
         wave.reserve(4096);
         next.reserve(4096);
@@ -60,32 +114,44 @@ bool RegionGrowing::grow(const std::int16_t* values, const Box& box, std::int32_
         wave.push_back({seedX, seedY, seedZ});
         for (std::int32_t w = 0; w < MaximumWaves && !wave.empty(); ++w) {
             next.clear();
-            for (const Voxel& v : wave) {
-                const std::int64_t i = box.index(v.x, v.y, v.z);
-                const std::int32_t value = values[i];
-                const bool interior =
-                    v.x > 0 && v.y > 0 && v.z > 0 && v.x < box.X - 1 && v.y < box.Y - 1 && v.z < box.Z - 1;
-                for (const Offset& o : offsets) {
-                    std::int64_t j;
-                    if (interior) {
-                        j = i + o.linear;
-                    } else {
-                        const std::int32_t x = v.x + o.dx;
-                        const std::int32_t y = v.y + o.dy;
-                        const std::int32_t z = v.z + o.dz;
-                        if (x < 0 || y < 0 || z < 0 || x >= box.X || y >= box.Y || z >= box.Z)
-                            continue;
-                        j = i + o.linear;
+            const GrowthVoxel* first = wave.data();
+            const GrowthVoxel* last = wave.data() + wave.size();
+            bool split = processorCount >= 2 && wave.size() >= SplitWave;
+            if (split) {
+                // The wave's two halves on two threads; the set of voxels
+                // that join is the same, only their order in the list may
+                // differ, which no later wave depends on.
+                const GrowthVoxel* middle = first + wave.size() / 2;
+                secondNext.clear();
+                bool secondFailed = false;
+                std::thread second;
+                try {
+                    second = std::thread([&] {
+                        try {
+                            expandWave<true>(values, box, offsets, increase, decrease, middle, last, region,
+                                             secondNext);
+                        } catch (const std::bad_alloc&) {
+                            secondFailed = true;
+                        }
+                    });
+                } catch (const std::system_error&) {
+                    split = false;
+                }
+                if (split) {
+                    bool failed = false;
+                    try {
+                        expandWave<true>(values, box, offsets, increase, decrease, first, middle, region, next);
+                    } catch (const std::bad_alloc&) {
+                        failed = true;
                     }
-                    if (region[j] != 0)
-                        continue;
-                    const std::int32_t c = values[j];
-                    if (c - value <= increase && value - c <= decrease) {
-                        region[j] = 1;
-                        next.push_back({v.x + o.dx, v.y + o.dy, v.z + o.dz});
-                    }
+                    second.join();
+                    if (failed || secondFailed)
+                        return false;
+                    next.insert(next.end(), secondNext.begin(), secondNext.end());
                 }
             }
+            if (!split)
+                expandWave<false>(values, box, offsets, increase, decrease, first, last, region, next);
             wave.swap(next);
         }
     } catch (const std::bad_alloc&) {

@@ -31,9 +31,13 @@ public:
 
     // Waves over the 18-neighbourhood: a neighbour c of a voxel v of the
     // last wave joins when c - v <= increase and v - c <= decrease; at most
-    // MaximumWaves waves. region: 1 in the region. False without memory.
+    // MaximumWaves waves. region: 1 in the region. Waves of SplitWave
+    // voxels and more are expanded on two threads when the machine has two
+    // processors. False without memory.
+    static constexpr std::size_t SplitWave = 8192;
     static bool grow(const std::int16_t* values, const Box& box, std::int32_t seedX, std::int32_t seedY,
-                     std::int32_t seedZ, std::int32_t increase, std::int32_t decrease, std::uint8_t* region);
+                     std::int32_t seedZ, std::int32_t increase, std::int32_t decrease, std::int32_t processorCount,
+                     std::uint8_t* region);
 
     // From the grown region: 1 for the background (the voxels not of the
     // seed's structure, cut off by one erosion with the 7-voxel cross, nor

@@ -395,3 +395,21 @@ TEST(ValueSelection, ReplacesOutsideTheRangeAndTestsLabelMembership)
 }
 
 } // namespace
+
+namespace {
+
+// A slab wide enough for waves of more than 8192 voxels, which two
+// threads expand together.
+TEST(RegionGrowing, WideWavesOnTwoThreadsMatchPlainBreadthFirstGrowth)
+{
+    VazAZUrorav engine;
+    const reference::Volume v = reference::randomVolume(128, 128, 24, 77, 400);
+    ASSERT_TRUE(loadIntoEngine(engine, v));
+    ASSERT_TRUE(engine.SetMarkFlagRegionGrowingPoint(250, 250, 0, 0, 64, 64, 12, 2));
+    const std::vector<int> values(v.v.begin(), v.v.end());
+    const auto expected = referenceGrowth(values, Grid{v.X, v.Y, v.Z}, 64, 64, 12, 250, 250);
+    EXPECT_GT(std::count(expected.begin(), expected.end(), 1), 300000);
+    EXPECT_EQ(flaggedWith(engine, 2), expected);
+}
+
+} // namespace

@@ -59,6 +59,8 @@ DataSetOptions DataSetOptions::demo(int columns, int rows) {
     bytes.columns = std::max(1, columns / 2);
     bytes.rows = std::max(1, rows / 2);
     bytes.bitsAllocated = 8;
+    bytes.windowCenters = {128.0}; // display values 0..255
+    bytes.windowWidths = {256.0};
     bytes.findings = lung.findings;
     study.series = {lung, mediastinum, single, bytes};
     study.seriesFolderNames = {"SE002_LUNG", "SE003_MEDIASTINUM", "SE004_KEY_IMAGE", "SE005_LUNG_8BIT"};

@@ -188,9 +188,11 @@ bool SeriesWriter::write(const SeriesContext& context, WrittenSeries& written, s
       file.addUnsignedShort(0x0028, 0x0103, eightBit ? 0 : 1);
       if (!series.windowCenters.empty()) file.addText(0x0028, 0x1050, "DS", DicomFileWriter::decimalStrings(series.windowCenters));
       if (!series.windowWidths.empty()) file.addText(0x0028, 0x1051, "DS", DicomFileWriter::decimalStrings(series.windowWidths));
-      file.addText(0x0028, 0x1052, "DS", DicomFileWriter::decimalString(intercept));
-      file.addText(0x0028, 0x1053, "DS", DicomFileWriter::decimalString(slope));
-      file.addText(0x0028, 0x1054, "LO", "HU");
+      // An 8-bit capture holds display values, as screen captures do: no rescale
+      // to Hounsfield units, so a reader shows it through a 0..255 window.
+      file.addText(0x0028, 0x1052, "DS", DicomFileWriter::decimalString(eightBit ? 0.0 : intercept));
+      file.addText(0x0028, 0x1053, "DS", DicomFileWriter::decimalString(eightBit ? 1.0 : slope));
+      file.addText(0x0028, 0x1054, "LO", eightBit ? "US" : "HU");
       if (eightBit) {
         file.addPixelData(bytes.data(), bytes.size());
       } else {

@@ -115,8 +115,9 @@ TEST_P(GeneratedSeriesInZQDICOM, AttributesGeometryAndPixelsReadBackAsWritten) {
     ASSERT_EQ(size, 40 * 32 * bits / 8);
     const std::uint8_t* pixels = dicom.hImage();
     ASSERT_NE(pixels, nullptr);
-    const double slope = std::strtod(tagText(dicom, 0x0028, 0x1053).c_str(), nullptr);
-    const double intercept = std::strtod(tagText(dicom, 0x0028, 0x1052).c_str(), nullptr);
+    // 8-bit captures carry display values: the lung window -1350..150 HU in 0..255.
+    const double slope = bits == 16 ? std::strtod(tagText(dicom, 0x0028, 0x1053).c_str(), nullptr) : 1500.0 / 255.0;
+    const double intercept = bits == 16 ? std::strtod(tagText(dicom, 0x0028, 0x1052).c_str(), nullptr) : -1350.0;
     const auto hounsfieldAt = [&](int index) {
       const double stored = bits == 16 ? static_cast<double>(static_cast<std::int16_t>(pixels[2 * index] | (pixels[2 * index + 1] << 8)))
                                        : static_cast<double>(pixels[index]);
@@ -167,8 +168,11 @@ TEST(GeneratedSeriesInZQDICOMPixels, EightBitSeriesHoldTheLungWindow) {
   const Volume volume = ChestPhantom(series, DataSetWriter::phantomSeed(5, 0)).renderVolume();
   ZQDICOM dicom;
   dicom.setfilename(result.series[0].files[3]);
-  const double slope = std::strtod(tagText(dicom, 0x0028, 0x1053).c_str(), nullptr);
-  const double intercept = std::strtod(tagText(dicom, 0x0028, 0x1052).c_str(), nullptr);
+  // Display values without a rescale: the lung window -1350..150 HU in 0..255.
+  EXPECT_EQ(std::strtod(tagText(dicom, 0x0028, 0x1053).c_str(), nullptr), 1.0);
+  EXPECT_EQ(std::strtod(tagText(dicom, 0x0028, 0x1052).c_str(), nullptr), 0.0);
+  const double slope = 1500.0 / 255.0;
+  const double intercept = -1350.0;
   const std::uint8_t* pixels = dicom.hImage();
   ASSERT_NE(pixels, nullptr);
   for (int k = 0; k < 40 * 32; ++k) {

@@ -91,6 +91,34 @@ TEST(EndToEnd, OpenPageWindowAndMeasureOnTheDemoFolder)
     QTest::mouseRelease(viewer, Qt::LeftButton, Qt::NoModifier, end);
     EXPECT_GT(viewer->overlays().size(), 6u);
 
+    // The single-file series: no localiser, no scroll bar, and no measuring
+    // (its spacing is unknown); the 8-bit series: the fixed window.
+    const auto& serieses = window.catalogue().Patients[0].Studies[0].Serieses;
+    for (std::size_t i = 0; i < serieses.size(); ++i) {
+        if (serieses[i].FileCount() != 1)
+            continue;
+        window.seriesDisplay().selectSeries(static_cast<int>(i));
+        EXPECT_FALSE(window.control("RIZOduVed2")->isVisible());
+        EXPECT_FALSE(window.control("VScroll1")->isVisible());
+        viewer->Clear(2);
+        QTest::mousePress(viewer, Qt::LeftButton, Qt::NoModifier, start);
+        QTest::mouseMove(viewer, end);
+        QTest::mouseRelease(viewer, Qt::LeftButton, Qt::NoModifier, end);
+        EXPECT_EQ(viewer->overlays().size(), 0u);
+    }
+    bool sawEightBit = false;
+    for (std::size_t i = 0; i < serieses.size(); ++i) {
+        window.seriesDisplay().selectSeries(static_cast<int>(i));
+        if (!window.seriesDisplay().series().EightBit)
+            continue;
+        sawEightBit = true;
+        EXPECT_EQ(level->text(), "128");
+        EXPECT_FALSE(level->isEnabled());
+        EXPECT_EQ(viewer->WindowLevel(), 128 + 1024);
+        EXPECT_EQ(viewer->WindowWidth(), 256);
+    }
+    EXPECT_TRUE(sawEightBit);
+
     window.movePatient(+1);
     EXPECT_EQ(state.CurPatient, 1);
     EXPECT_EQ(window.readings()[0].ReaderName.trimmed(), "reader");

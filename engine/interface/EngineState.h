@@ -2,6 +2,7 @@
 
 #include "BackgroundAnalysis.h"
 #include "BufferTable.h"
+#include "../analysis/ChestAnalyzer.h"
 #include "VolumeStore.h"
 
 #include "../imaging/BrickVolume.h"
@@ -39,6 +40,7 @@ public:
     bool debugWritten = false;
     std::int32_t savedMaskLevelCount = 0;
     std::string seriesName;
+    ChestAnalyzer analyzer;
 
     // Z-buffer target of the next rendering.
     void* zBuffer = nullptr;

@@ -2,6 +2,7 @@
 // slice queries, ordering and the SpecialMethod dispatch.
 #include "ZVIPEngine/VazAZUrorav.h"
 
+#include "AnalysisActions.h"
 #include "DebugOutput.h"
 #include "EngineState.h"
 #include "OrientationClassifier.h"
@@ -531,11 +532,5 @@ void VazAZUrorav::SpecialMethod(std::int32_t RegionFlag)
         s.bricks.clear();
         return;
     }
-    if (RegionFlag < 0) {
-        // The lung analysis (values 0 to 8 and above 10) is not part of this
-        // engine build: a background request runs, finds nothing to do and
-        // reports nothing, rather than claiming a result it did not make.
-        s.analysis.start([] {});
-        return;
-    }
+    zvipengine::runAnalysisAction(s, RegionFlag);
 }

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -410,18 +412,21 @@ TEST(Identity, VersionTextAndOrthogonalImageSize)
 TEST(SpecialMethodDispatch, BrickCopyAndAbsentAnalysis)
 {
     VazAZUrorav engine;
-    int finished = 0;
+    std::atomic<int> finished{0};
     engine.setThreadFinished([&] { ++finished; });
     engine.SpecialMethod(9); // no volume: nothing
-    ASSERT_TRUE(engine.SetDataProfile(4, 4, 2, 1.0, 1.0, 1.0, 1.0, 0));
     engine.SpecialMethod(-1);
-    engine.SpecialMethod(1);
-    engine.SpecialMethod(11);
-    // Waiting for the background run: a new profile joins it first.
     ASSERT_TRUE(engine.SetDataProfile(4, 4, 2, 1.0, 1.0, 1.0, 1.0, 0));
-    // The lung analysis is not part of this build: no result, no event.
-    EXPECT_FALSE(engine.Extracted());
-    EXPECT_EQ(finished, 0);
+    EXPECT_EQ(finished.load(), 0);
+    engine.SpecialMethod(-1);
+    // The host waits for ThreadFinished before it calls again.
+    while (finished.load() == 0)
+        std::this_thread::yield();
+    EXPECT_TRUE(engine.Extracted());
+    engine.SpecialMethod(1);
+    engine.SpecialMethod(11); // already extracted: no second event
+    ASSERT_TRUE(engine.SetDataProfile(4, 4, 2, 1.0, 1.0, 1.0, 1.0, 0));
+    EXPECT_EQ(finished.load(), 1);
     engine.SpecialMethod(9);
     engine.SpecialMethod(10);
     EXPECT_TRUE(engine.ChangeImageNum(1));

@@ -104,4 +104,195 @@ TEST(LungSegmentation, BodyLungsAndAirwaysAgreeWithTheGroundTruth)
         EXPECT_TRUE(map.computed[code]) << int(code);
 }
 
+TEST(LungSegmentation, HeartAndLiverRegionLiesOnTheHeartAndLiver)
+{
+    const Volume& v = phantom();
+    const StructureMap& map = analysedPhantom().map();
+    std::int64_t heart = 0, heartOnTruth = 0, liver = 0, liverOnTruth = 0;
+    for (std::size_t i = 0; i < v.labels.size(); ++i) {
+        const std::uint8_t c = map.data()[i];
+        if (c == StructureMap::Heart) {
+            ++heart;
+            heartOnTruth += isLabel(v.labels[i], Label::HeartAndVessels);
+        } else if (c == StructureMap::Liver) {
+            ++liver;
+            liverOnTruth += isLabel(v.labels[i], Label::Liver);
+        }
+    }
+    // A region of soft tissue found on a third of the resolution: most of
+    // each lies on its organ.
+    EXPECT_GT(heart, 0);
+    EXPECT_GT(liver, 0);
+    EXPECT_GT(2 * heartOnTruth, heart);
+    EXPECT_GT(2 * liverOnTruth, liver);
+}
+
+// A chest in the engine: stored values are HU + 1024.
+void loadPhantom(VazAZUrorav& engine, const Volume& v)
+{
+    ASSERT_TRUE(engine.SetDataProfile(v.columns, v.rows, v.slices, v.pixelSpacing, v.pixelSpacing, v.sliceSpacing,
+                                      1.0, -1024));
+    const std::size_t plane = static_cast<std::size_t>(v.columns) * v.rows;
+    for (int z = 0; z < v.slices; ++z)
+        ASSERT_TRUE(engine.SetDicomImage(v.hounsfield.data() + plane * z, z + 1, 1.0, 0.0, -z * v.sliceSpacing));
+}
+
+TEST(LungAnalysisRuns, BackgroundRunFiresOnceAndLeavesNothingPending)
+{
+    const Volume& v = phantom();
+    VazAZUrorav engine;
+    std::atomic<int> finished{0};
+    engine.setThreadFinished([&] { ++finished; });
+    loadPhantom(engine, v);
+    const std::size_t count = v.hounsfield.size();
+    const std::vector<std::int16_t> before(engine.PtrData(), engine.PtrData() + count);
+    engine.SpecialMethod(-1);
+    while (finished.load() == 0)
+        std::this_thread::yield();
+    while (zvipengine::BackgroundAnalysis::pending() != 0)
+        std::this_thread::yield();
+    EXPECT_TRUE(engine.Extracted());
+    EXPECT_EQ(engine.ErrorNumber(), 0);
+    // Done once per volume: neither a second request nor action 11 runs again.
+    engine.SpecialMethod(-1);
+    engine.SpecialMethod(12);
+    engine.SpecialMethod(3);
+    ASSERT_TRUE(engine.SetDataProfile(4, 4, 1, 1.0, 1.0, 1.0, 1.0, 0)); // joins the threads
+    EXPECT_EQ(finished.load(), 1);
+    EXPECT_EQ(zvipengine::BackgroundAnalysis::pending(), 0);
+
+    // Action 0 puts the analysis' CT back: air that already reads -1000 is
+    // left as it was.
+    loadPhantom(engine, v);
+    engine.SpecialMethod(2);
+    EXPECT_TRUE(engine.Extracted());
+    engine.SpecialMethod(0);
+    const std::vector<std::int16_t> after(engine.PtrData(), engine.PtrData() + count);
+    EXPECT_EQ(after, before);
+}
+
+TEST(LungAnalysisRuns, OddVolumesRunWithoutRefusal)
+{
+    struct Case {
+        int X, Y, Z;
+        std::int16_t value;
+    };
+    for (const Case c : {Case{1, 1, 1, 0}, Case{2, 3, 1, -1000}, Case{7, 5, 3, 40}, Case{40, 30, 6, -1000},
+                         Case{64, 64, 4, 2000}}) {
+        VazAZUrorav engine;
+        ASSERT_TRUE(engine.SetDataProfile(c.X, c.Y, c.Z, 0.7, 0.7, 5.0, 1.0, -1024));
+        std::vector<std::int16_t> slice(static_cast<std::size_t>(c.X) * c.Y, c.value);
+        // A square of tissue with an air pocket, where there is room.
+        for (int y = c.Y / 4; y < 3 * c.Y / 4; ++y)
+            for (int x = c.X / 4; x < 3 * c.X / 4; ++x)
+                slice[static_cast<std::size_t>(y) * c.X + x] = (x == c.X / 2 && y == c.Y / 2) ? -1000 : 30;
+        for (int z = 0; z < c.Z; ++z)
+            ASSERT_TRUE(engine.SetDicomImage(slice.data(), z + 1, 1.0, 0.0, -z * 5.0));
+        engine.SpecialMethod(1);
+        EXPECT_TRUE(engine.Extracted()) << c.X << "x" << c.Y << "x" << c.Z;
+        EXPECT_EQ(engine.ErrorNumber(), 0) << c.X << "x" << c.Y << "x" << c.Z;
+    }
+}
+
+TEST(ChestAnalyzerInput, ArgumentsScaleAndOrder)
+{
+    ChestAnalyzer analyzer;
+    const double spacing[3] = {1.0, 1.0, 1.0};
+    EXPECT_EQ(analyzer.runSegmentation(), ChestAnalyzer::NoInput);
+    EXPECT_EQ(analyzer.setInput(nullptr, 2, 2, 1, 1, 0, spacing), ChestAnalyzer::MissingArgument);
+    const std::int16_t samples[4] = {-2000, -1024, 100, 32767};
+    EXPECT_EQ(analyzer.setInput(samples, 2, 2, 1, 1, 0, nullptr), ChestAnalyzer::MissingArgument);
+    ASSERT_EQ(analyzer.setInput(samples, 2, 2, 1, 1, 0, spacing), ChestAnalyzer::Success);
+    // Below -1024 HU is 0; the top of the range stays the top instead of
+    // wrapping round to a negative (air-like) value.
+    EXPECT_EQ(analyzer.adjusted(), (std::vector<std::int16_t>{0, 0, 1124, 32767}));
+    ASSERT_EQ(analyzer.setInput(samples, 2, 2, 1, 2, -1024, spacing), ChestAnalyzer::Success);
+    EXPECT_EQ(analyzer.adjusted()[2], 200);
+}
+
+// 512 x 512 slices of one air value with a body square below the patch.
+std::vector<std::int16_t> airVolume(std::int16_t air)
+{
+    std::vector<std::int16_t> v(512u * 512u * 5u, air);
+    for (int z = 0; z < 5; ++z)
+        for (int y = 200; y < 400; ++y)
+            for (int x = 100; x < 400; ++x)
+                v[(static_cast<std::size_t>(z) * 512 + y) * 512 + x] = 1064;
+    return v;
+}
+
+TEST(AirCalibrationPatch, AirAboveMinus900IsBroughtToMinus1000)
+{
+    std::vector<std::int16_t> standard = airVolume(24); // -1000 HU
+    EXPECT_EQ(zvipengine::AirCalibration::patchMean(standard, 512, 512, 5), 24);
+    const std::vector<std::int16_t> unchanged = standard;
+    EXPECT_FALSE(zvipengine::AirCalibration::apply(standard, 512, 512, 5));
+    EXPECT_EQ(standard, unchanged);
+
+    std::vector<std::int16_t> raised = airVolume(174); // -850 HU
+    EXPECT_TRUE(zvipengine::AirCalibration::apply(raised, 512, 512, 5));
+    EXPECT_EQ(raised[0], 24);
+    EXPECT_EQ(raised[(2u * 512 + 300) * 512 + 200], 1064); // tissue above 0 HU untouched
+
+    // A patch lying on tissue is no air: the rescale would divide by zero
+    // or turn the scale round.
+    std::vector<std::int16_t> tissue = airVolume(1024);
+    const std::vector<std::int16_t> tissueBefore = tissue;
+    EXPECT_FALSE(zvipengine::AirCalibration::apply(tissue, 512, 512, 5));
+    EXPECT_EQ(tissue, tissueBefore);
+}
+
+// Two lung blobs on one slice joined by a bridge of the given value.
+struct JoinedSlice {
+    static constexpr int W = 40, H = 20;
+    zvipengine::ByteMask lung = zvipengine::ByteMask(W * H, 0);
+    std::vector<std::int16_t> values = std::vector<std::int16_t>(W * H, 1040);
+    explicit JoinedSlice(std::int16_t bridge)
+    {
+        for (int y = 4; y < 16; ++y)
+            for (int x = 4; x < 36; ++x) {
+                lung[y * W + x] = 1;
+                values[y * W + x] = (x >= 18 && x <= 21) ? bridge : 100;
+            }
+    }
+};
+
+TEST(LungSeparationSlices, JoinedLungsComeApartByThresholdOrAtTheMiddle)
+{
+    const zvipengine::AnalysisBox box{0, 0, 0, JoinedSlice::W, JoinedSlice::H, 1};
+    // A denser bridge (-624 HU) goes at the limit 350: two lungs, a line.
+    JoinedSlice separable(400);
+    std::int32_t cuts = -1;
+    ASSERT_EQ(zvipengine::LungSeparation::run(separable.lung, separable.values, box, &cuts),
+              zvipengine::LungSeparation::Outcome::Done);
+    EXPECT_EQ(cuts, 0);
+    EXPECT_EQ(separable.lung[10 * JoinedSlice::W + 5], 1);
+    EXPECT_EQ(separable.lung[10 * JoinedSlice::W + 34], 2);
+    int both = 0;
+    for (int y = 0; y < JoinedSlice::H; ++y) {
+        bool one = false, two = false;
+        for (int x = 0; x < JoinedSlice::W; ++x) {
+            const std::uint8_t l = separable.lung[y * JoinedSlice::W + x];
+            one = one || l == 1;
+            two = two || l == 2;
+            // Lung 1 never lies right of lung 2.
+            EXPECT_FALSE(l == 1 && two);
+        }
+        both += one && two;
+    }
+    EXPECT_EQ(both, 12);
+
+    // A bridge as dark as the lungs stays joined at every limit: the middle
+    // column parts them.
+    JoinedSlice joined(100);
+    ASSERT_EQ(zvipengine::LungSeparation::run(joined.lung, joined.values, box, &cuts),
+              zvipengine::LungSeparation::Outcome::Done);
+    EXPECT_EQ(cuts, 1);
+    for (int y = 4; y < 16; ++y) {
+        EXPECT_EQ(joined.lung[y * JoinedSlice::W + JoinedSlice::W / 2], 0);
+        EXPECT_EQ(joined.lung[y * JoinedSlice::W + JoinedSlice::W / 2 - 1], 1);
+        EXPECT_EQ(joined.lung[y * JoinedSlice::W + JoinedSlice::W / 2 + 1], 2);
+    }
+}
+
 } // namespace

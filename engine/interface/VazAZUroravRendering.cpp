@@ -7,6 +7,7 @@
 
 #include "../imaging/Matrix4.h"
 #include "../imaging/ViewSampling.h"
+#include "../rendering/CentralStructureRenderer.h"
 #include "../rendering/DepthImageRecord.h"
 #include "../rendering/PointMapping.h"
 #include "../rendering/VolumeRayCaster.h"
@@ -444,6 +445,33 @@ bool VazAZUrorav::CreateImageVREndoscopeNMatrix(std::int16_t** phImage, std::int
         return false;
     return GetImageVREndoscopeNMatrix(image, Width, Height, Spacing, Perspective, Depth, FrontSpacing, NumOfParam,
                                       ParamPosition, ParamValues, AttenuationFactor, hMatrix);
+}
+
+// ------------------------------------------------------- central structure
+
+bool VazAZUrorav::CreateImageAVRMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                                       std::int32_t Height, float PixelSpacing, std::int32_t Plane,
+                                       std::int32_t PlaneDepth, std::int16_t MinValue, std::int16_t MaxValue,
+                                       float TransmissionFactor, const float* hMatrix)
+{
+    EngineState& s = *state_;
+    std::int16_t* image = nullptr;
+    if (!allocateOutput(s, phImage, BufferID, Width, Height, 2, image))
+        return false;
+    s.zBufferBytes = 0;
+    zvipengine::CentralStructureRenderer::Request request;
+    if (hMatrix == nullptr || !slabOf(Plane, PlaneDepth, request.start, request.depth))
+        return refuse(s);
+    request.view = zvipengine::ViewSampling::fromMatrix(hMatrix, Width, Height, pixelSpacingFor(s, PixelSpacing));
+    request.width = Width;
+    request.height = Height;
+    request.minimum = MinValue;
+    request.maximum = MaxValue;
+    request.transmission = TransmissionFactor;
+    // Working memory that cannot be had is a failure, not an empty image.
+    if (!zvipengine::CentralStructureRenderer::render(s.volume.view(), request, image, s.processorCount))
+        return refuse(s, -2);
+    return true;
 }
 
 // ------------------------------------------------------------ depth image

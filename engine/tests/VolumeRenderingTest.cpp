@@ -498,3 +498,39 @@ TEST_F(VolumeRendering, BadInputIsRefused)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CentralStructureRendering, KeepsOnlyTheStructureAtTheCentre)
+{
+    // A box around the centre and a separate box at the side, both 1000.
+    reference::Volume v;
+    v.X = v.Y = v.Z = N;
+    v.v.assign(static_cast<std::size_t>(N) * N * N, 0);
+    const auto fill = [&](int x0, int x1, int y0, int y1, int z0, int z1) {
+        for (int z = z0; z <= z1; ++z)
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x)
+                    v.v[(static_cast<std::size_t>(z) * N + y) * N + x] = 1000;
+    };
+    fill(11, 21, 11, 21, 10, 22);
+    fill(25, 29, 4, 8, 10, 22);
+    VazAZUrorav engine;
+    ASSERT_TRUE(loadIntoEngine(engine, v));
+    std::int16_t* image = nullptr;
+    const auto view = straightView();
+    for (const int depth : {32, 31}) { // an even and an odd stack
+        ASSERT_TRUE(engine.CreateImageAVRMatrix(&image, 2, N, N, 1.0f, 16, depth, 100, 1000, 1.0f, view.data()));
+        ASSERT_NE(image, nullptr);
+        // Opaque at 1000: the front face's value, the shade 1 straight on.
+        EXPECT_EQ(image[16 * N + 16], 1000) << depth;
+        EXPECT_EQ(image[6 * N + 27], 0) << depth; // the side box is gone
+        EXPECT_EQ(image[2 * N + 2], 0) << depth;
+        for (int i = 0; i < N; ++i)
+            EXPECT_EQ(image[i], 0) << depth; // the border row
+    }
+    EXPECT_FALSE(engine.CreateImageAVRMatrix(&image, 2, N, N, 1.0f, 16, 32, 100, 1000, 1.0f, nullptr));
+    EXPECT_FALSE(engine.CreateImageAVRMatrix(&image, 200, N, N, 1.0f, 16, 32, 100, 1000, 1.0f, view.data()));
+}
+
+} // namespace

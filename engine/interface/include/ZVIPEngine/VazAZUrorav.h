@@ -473,6 +473,12 @@ public:
                                        float FrontSpacing, std::int32_t NumOfParam,
                                        const std::int16_t* ParamPosition, const float* ParamValues,
                                        float AttenuationFactor, const float* hMatrix);
+    // Only the structure holding the stack's central sample, opacity rising
+    // linearly from MinValue to MaxValue.
+    bool CreateImageAVRMatrix(std::int16_t** phImage, std::int32_t BufferID, std::int32_t Width,
+                              std::int32_t Height, float PixelSpacing, std::int32_t Plane, std::int32_t PlaneDepth,
+                              std::int16_t MinValue, std::int16_t MaxValue, float TransmissionFactor,
+                              const float* hMatrix);
     // hZBuffer: caller memory of BufferSize bytes for the next rendering.
     bool SetZbuffer(void* hZBuffer, std::int32_t BufferSize);
     // f3Point: three floats.

@@ -8,6 +8,7 @@
 #include "LungHoleFilling.h"
 #include "LungSeparation.h"
 #include "LungThreshold.h"
+#include "StructureAnalysis.h"
 
 #include <algorithm>
 #include <new>
@@ -209,6 +210,23 @@ std::int32_t ChestAnalyzer::runSegmentation()
     } catch (const std::bad_alloc&) {
         return NoMemory;
     }
+    return Success;
+}
+
+std::int32_t ChestAnalyzer::analyseStructures(std::vector<FeatureRecord>& records)
+{
+    records.clear();
+    if (!hasInput())
+        return NoInput;
+    if (!map_.computed[StructureMap::Lungs])
+        if (const std::int32_t r = runSegmentation(); r != Success)
+            return r;
+    if (StructureAnalysis::run(adjusted_, X_, Y_, Z_, spacing_, processorCount_, map_, records)
+        == StructureAnalysis::Outcome::NoMemory)
+        return NoMemory;
+    for (std::uint8_t code : {113, 114, 115, 116, 117, 118})
+        map_.computed[code] = true;
+    stages_.push_back("Lung_Structure_Nodule");
     return Success;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeatureRecord.h"
 #include "MaskOperations.h"
 #include "StructureMap.h"
 
@@ -25,6 +26,9 @@ public:
     // Body, threshold area, airway removal, hole filling, bone and
     // mediastinum removal, lung separation; the lungs become 111 and 112.
     std::int32_t runSegmentation();
+    // Structures and candidate lesions inside the lungs (the segmentation
+    // runs first when the lungs are not computed yet).
+    std::int32_t analyseStructures(std::vector<FeatureRecord>& records);
     // Mask of the box around every voxel of the codes (or descendants),
     // enlarged by margin and cut to the volume.
     ByteMask structureMask(std::initializer_list<std::uint8_t> codes, std::int32_t margin, AnalysisBox& box) const;

@@ -2,10 +2,15 @@
 // analyzer in the analysis scale, and its adjusted CT can come back.
 #include "AnalysisActions.h"
 
+#include "DebugOutput.h"
 #include "EngineState.h"
+
+#include "../analysis/FeatureTable.h"
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace zvipengine {
 
@@ -37,6 +42,25 @@ bool runOnce(EngineState& s)
     s.extracted = true;
     s.savedMaskLevelCount = s.maskLevelCount;
     return true;
+}
+
+// The structure analysis and its tables in the debug folder: the feature
+// table named "ALL", the confidence table, and the feature table under the
+// debug name. A table whose file cannot be made is skipped.
+void writeDebugTables(EngineState& s)
+{
+    std::vector<FeatureRecord> records;
+    if (s.analyzer.analyseStructures(records) == ChestAnalyzer::NoMemory) {
+        s.errorNumber = -2;
+        return;
+    }
+    std::string folder = DebugOutput::folder();
+    if (!folder.empty())
+        folder.pop_back(); // the final separator
+    const FeatureTable::Date today = FeatureTable::today();
+    FeatureTable::writeFeatures(FeatureTable::featureFileName(folder, "ALL", "", today), records);
+    FeatureTable::writeConfidence(folder + "_confidence.csv", records);
+    FeatureTable::writeFeatures(FeatureTable::featureFileName(folder, DebugOutput::name(), "", today), records);
 }
 
 void copyResultBack(EngineState& s)
@@ -79,6 +103,7 @@ void runAnalysisAction(EngineState& s, std::int32_t regionFlag)
             return;
         if (!s.extracted && !runOnce(s))
             return;
+        writeDebugTables(s);
         s.debugWritten = true;
         return;
     }

@@ -38,12 +38,13 @@ SlabResampler::SlabResampler(const VolumeView& volume, const Setup& setup) : vol
 }
 
 template <typename Reader>
-void SlabResampler::parallelRay(const Reader& reader, std::int32_t i, std::int32_t j, std::int16_t* ray) const
+void SlabResampler::parallelRay(const Reader& reader, std::int32_t i, std::int32_t j, std::int16_t* ray,
+                                RayState& state) const
 {
     const std::int64_t count = raySamples();
     std::fill(ray, ray + count, setup_.markers.beforeEntry);
-    double base[3];
-    setup_.view.rayBase(i, j, base);
+    setup_.view.rayBase(i, j, state.base);
+    const double* base = state.base;
     const double* step = setup_.view.depth;
     // Sample n lies at depth first + n; only depths whose position can be
     // inside on every axis are tested (widened by one step against
@@ -62,32 +63,67 @@ void SlabResampler::parallelRay(const Reader& reader, std::int32_t i, std::int32
         from = std::max(from, std::floor(std::min(k0, k1)) - 1.0);
         to = std::min(to, std::ceil(std::max(k0, k1)) + 1.0);
     }
-    bool entered = false;
+    state.filled = count;
     if (from <= to) { // also false for NaN
         const auto nBegin = static_cast<std::int64_t>(from);
-        const auto nEnd = static_cast<std::int64_t>(to);
-        bool ended = false;
-        for (std::int64_t n = nBegin; n <= nEnd; ++n) {
+        state.last = static_cast<std::int64_t>(to);
+        // Up to the entry at once: whether the ray enters at all decides
+        // its second sample.
+        for (std::int64_t n = nBegin; n <= state.last; ++n) {
             const double k = first + static_cast<double>(n);
             const double q[3] = {base[0] + k * step[0], base[1] + k * step[1], base[2] + k * step[2]};
             if (inside(q)) {
-                entered = true;
                 ray[n] = sampleAt(reader, q);
-            } else if (entered) {
-                ray[n] = setup_.markers.endMarker;
-                std::fill(ray + n + 1, ray + count, std::int16_t{0});
-                ended = true;
-                break;
+                state.filled = n + 1;
+                return;
             }
         }
-        // Past the tested depths the ray is outside for certain.
-        if (entered && !ended && nEnd + 1 < count) {
-            ray[nEnd + 1] = setup_.markers.endMarker;
-            std::fill(ray + nEnd + 2, ray + count, std::int16_t{0});
-        }
     }
-    if (!entered)
-        ray[1] = setup_.markers.endMarker;
+    ray[1] = setup_.markers.endMarker;
+}
+
+template <typename Reader>
+void SlabResampler::extendWith(const Reader& reader, std::int16_t* ray, RayState& state, std::int64_t count) const
+{
+    // The ray has entered; samples after its end stay at 0.
+    const std::int64_t total = raySamples();
+    const double first = static_cast<double>(setup_.start) - 1.0;
+    const double* base = state.base;
+    const double* step = setup_.view.depth;
+    count = std::min(count, total);
+    for (std::int64_t n = state.filled; n < count; ++n) {
+        bool in = false;
+        double q[3] = {0, 0, 0};
+        if (n <= state.last) {
+            const double k = first + static_cast<double>(n);
+            q[0] = base[0] + k * step[0];
+            q[1] = base[1] + k * step[1];
+            q[2] = base[2] + k * step[2];
+            in = inside(q);
+        }
+        if (!in) {
+            ray[n] = setup_.markers.endMarker;
+            state.filled = total;
+            return;
+        }
+        ray[n] = sampleAt(reader, q);
+    }
+    state.filled = std::max(state.filled, count);
+}
+
+void SlabResampler::extend(std::int16_t* ray, RayState& state, std::int64_t count) const
+{
+    switch (setup_.reading) {
+    case MaskReading::Plain:
+        extendWith(DirectVoxelReader(volume_), ray, state, count);
+        break;
+    case MaskReading::ValueBits:
+        extendWith(MaskedVoxelReader<false>(volume_), ray, state, count);
+        break;
+    case MaskReading::HonourMask:
+        extendWith(MaskedVoxelReader<true>(volume_), ray, state, count);
+        break;
+    }
 }
 
 template <typename Reader>
@@ -120,29 +156,32 @@ void SlabResampler::perspectiveRay(const Reader& reader, std::int32_t i, std::in
 }
 
 template <typename Reader>
-void SlabResampler::resampleRowWith(const Reader& reader, std::int32_t j, std::int16_t* grid) const
+void SlabResampler::beginRowWith(const Reader& reader, std::int32_t j, std::int16_t* grid, RayState* states) const
 {
     const std::int64_t stride = raySamples();
     for (std::int32_t i = -1; i <= setup_.width; ++i) {
         std::int16_t* ray = grid + stride * (i + 1);
-        if (setup_.geometry == RayGeometry::Parallel)
-            parallelRay(reader, i, j, ray);
-        else
+        RayState& state = states[i + 1];
+        if (setup_.geometry == RayGeometry::Parallel) {
+            parallelRay(reader, i, j, ray, state);
+        } else {
             perspectiveRay(reader, i, j, ray);
+            state.filled = stride;
+        }
     }
 }
 
-void SlabResampler::resampleRow(std::int32_t j, std::int16_t* grid) const
+void SlabResampler::beginRow(std::int32_t j, std::int16_t* grid, RayState* states) const
 {
     switch (setup_.reading) {
     case MaskReading::Plain:
-        resampleRowWith(DirectVoxelReader(volume_), j, grid);
+        beginRowWith(DirectVoxelReader(volume_), j, grid, states);
         break;
     case MaskReading::ValueBits:
-        resampleRowWith(MaskedVoxelReader<false>(volume_), j, grid);
+        beginRowWith(MaskedVoxelReader<false>(volume_), j, grid, states);
         break;
     case MaskReading::HonourMask:
-        resampleRowWith(MaskedVoxelReader<true>(volume_), j, grid);
+        beginRowWith(MaskedVoxelReader<true>(volume_), j, grid, states);
         break;
     }
 }

@@ -46,18 +46,40 @@ public:
         std::int32_t visibleBox[6] = {0, 0, 0, 0, 0, 0};
     };
 
+    // How far a ray of the grid has been filled. Parallel rays are filled
+    // on demand, so a ray that soon turns opaque costs only its first
+    // samples; each sample's value depends on its ray alone, so the order of
+    // the requests never changes it.
+    struct RayState {
+        std::int64_t filled = 0; // samples 0 .. filled - 1 hold their values
+        std::int64_t last = 0;   // beyond this sample the ray is outside
+        double base[3] = {0, 0, 0};
+    };
+
     SlabResampler(const VolumeView& volume, const Setup& setup);
 
     std::int64_t raySamples() const { return std::int64_t{setup_.depth} + 2; }
     std::int64_t rowSamples() const { return raySamples() * (std::int64_t{setup_.width} + 2); }
-    // Writes rowSamples() values for output row j (j may be -1 or height).
-    void resampleRow(std::int32_t j, std::int16_t* grid) const;
+    // Starts output row j (j may be -1 or height): rowSamples() values in
+    // grid and width + 2 states. Perspective rays are filled at once,
+    // parallel rays up to their entry.
+    void beginRow(std::int32_t j, std::int16_t* grid, RayState* states) const;
+    // Makes samples 0 .. count - 1 of the ray final.
+    void ensure(std::int16_t* ray, RayState& state, std::int64_t count) const
+    {
+        if (state.filled < count)
+            extend(ray, state, count);
+    }
 
 private:
+    void extend(std::int16_t* ray, RayState& state, std::int64_t count) const;
     template <typename Reader>
-    void resampleRowWith(const Reader& reader, std::int32_t j, std::int16_t* grid) const;
+    void extendWith(const Reader& reader, std::int16_t* ray, RayState& state, std::int64_t count) const;
     template <typename Reader>
-    void parallelRay(const Reader& reader, std::int32_t i, std::int32_t j, std::int16_t* ray) const;
+    void beginRowWith(const Reader& reader, std::int32_t j, std::int16_t* grid, RayState* states) const;
+    template <typename Reader>
+    void parallelRay(const Reader& reader, std::int32_t i, std::int32_t j, std::int16_t* ray,
+                     RayState& state) const;
     template <typename Reader>
     void perspectiveRay(const Reader& reader, std::int32_t i, std::int32_t j, std::int16_t* ray) const;
     bool inside(const double q[3]) const

@@ -19,11 +19,34 @@ double startingTransmission(double attenuation, std::int32_t depth)
     return attenuation > 0.0 ? 1.0 / std::pow(attenuation, depth / 2 + 1) : 1.0;
 }
 
+// A ray and its four neighbours in the working grid, filled on demand.
 struct RayRows {
-    const std::int16_t* above;
-    const std::int16_t* ray;
-    const std::int16_t* below;
+    const SlabResampler* resampler;
+    std::int16_t* above;
+    std::int16_t* ray;
+    std::int16_t* below;
+    SlabResampler::RayState* aboveState;
+    SlabResampler::RayState* rayState; // [-1], [0], [+1] are the row's neighbours
+    SlabResampler::RayState* belowState;
     std::int64_t stride; // samples per ray
+
+    // Sample k of the ray itself with its successor made final.
+    int at(std::int32_t k) const
+    {
+        resampler->ensure(ray, rayState[0], k + 2);
+        return ray[k];
+    }
+    // The central differences at step k (k + 1 of the ray is final).
+    void gradient(std::int32_t k, int& gx, int& gy, int& gz) const
+    {
+        resampler->ensure(ray + stride, rayState[1], k + 1);
+        resampler->ensure(ray - stride, rayState[-1], k + 1);
+        resampler->ensure(below, *belowState, k + 1);
+        resampler->ensure(above, *aboveState, k + 1);
+        gx = ray[k + stride] - ray[k - stride];
+        gy = below[k] - above[k];
+        gz = ray[k + 1] - ray[k - 1];
+    }
 };
 
 // Grey compositing of one ray; returns the accumulated value and the step
@@ -38,7 +61,7 @@ double compositeGrey(const RayRows& r, const RayCastRequest& request, std::int32
     double largest = 0.0;
     bestStep = 0;
     for (std::int32_t k = 1; k <= depth && transmission >= 0.01; ++k) {
-        const int s = r.ray[k];
+        const int s = r.at(k);
         if (s == end)
             break;
         if (s <= 0) {
@@ -47,9 +70,11 @@ double compositeGrey(const RayRows& r, const RayCastRequest& request, std::int32
         }
         const double a = transmission * opacity.opacity(s);
         double shade = 1.0;
-        if (accumulated != 0.0)
-            shade = gradientShade(r.ray[k + r.stride] - r.ray[k - r.stride], r.below[k] - r.above[k],
-                                  r.ray[k + 1] - r.ray[k - 1]);
+        if (accumulated != 0.0) {
+            int gx, gy, gz;
+            r.gradient(k, gx, gy, gz);
+            shade = gradientShade(gx, gy, gz);
+        }
         const int b = opacity.base(s);
         accumulated += a * (shade * (s - b) + b);
         transmission = (transmission - a) * v;
@@ -74,7 +99,7 @@ void compositeColor(const RayRows& r, const RayCastRequest& request, std::int32_
     color[0] = color[1] = color[2] = 0.0;
     bestStep = 0;
     for (std::int32_t k = 1; k <= depth && transmission >= 0.01; ++k) {
-        const int s = r.ray[k];
+        const int s = r.at(k);
         if (s == end)
             break;
         applied *= v;
@@ -83,8 +108,9 @@ void compositeColor(const RayRows& r, const RayCastRequest& request, std::int32_
             continue;
         }
         const double a = transmission * opacity.opacity(s);
-        const double shade = gradientShade(r.ray[k + r.stride] - r.ray[k - r.stride], r.below[k] - r.above[k],
-                                           r.ray[k + 1] - r.ray[k - 1]);
+        int gx, gy, gz;
+        r.gradient(k, gx, gy, gz);
+        const double shade = gradientShade(gx, gy, gz);
         for (int c = 0; c < 3; ++c)
             color[c] += shade * a * channel[c][s];
         transmission = (transmission - a) * v;
@@ -131,8 +157,10 @@ bool VolumeRayCaster::renderRows(const VolumeView& volume, const RayCastRequest&
     const SlabResampler resampler(volume, request.grid);
     const std::int64_t rowSamples = resampler.rowSamples();
     std::vector<std::int16_t> grid;
+    std::vector<SlabResampler::RayState> states;
     try {
         grid.resize(static_cast<std::size_t>(rowSamples * 3));
+        states.resize(static_cast<std::size_t>(width + 2) * 3);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
@@ -140,18 +168,23 @@ bool VolumeRayCaster::renderRows(const VolumeView& volume, const RayCastRequest&
     }
     // Ring of three grid rows: row r lives in slot (r + 1) % 3.
     const auto slot = [&](std::int32_t row) { return grid.data() + rowSamples * ((row + 1) % 3); };
-    resampler.resampleRow(rowBegin - 1, slot(rowBegin - 1));
-    resampler.resampleRow(rowBegin, slot(rowBegin));
+    const auto stateSlot = [&](std::int32_t row) {
+        return states.data() + static_cast<std::ptrdiff_t>(width + 2) * ((row + 1) % 3);
+    };
+    resampler.beginRow(rowBegin - 1, slot(rowBegin - 1), stateSlot(rowBegin - 1));
+    resampler.beginRow(rowBegin, slot(rowBegin), stateSlot(rowBegin));
     const std::int64_t stride = resampler.raySamples();
     const std::int64_t plane = std::int64_t{width} * height;
     for (std::int32_t j = rowBegin; j < rowEnd; ++j) {
-        resampler.resampleRow(j + 1, slot(j + 1));
-        const std::int16_t* above = slot(j - 1);
-        const std::int16_t* row = slot(j);
-        const std::int16_t* below = slot(j + 1);
+        resampler.beginRow(j + 1, slot(j + 1), stateSlot(j + 1));
+        std::int16_t* above = slot(j - 1);
+        std::int16_t* row = slot(j);
+        std::int16_t* below = slot(j + 1);
         for (std::int32_t i = 0; i < width; ++i) {
             const std::int64_t offset = stride * (i + 1);
-            const RayRows rays{above + offset, row + offset, below + offset, stride};
+            const RayRows rays{&resampler,         above + offset,        row + offset,
+                               below + offset,     stateSlot(j - 1) + i + 1, stateSlot(j) + i + 1,
+                               stateSlot(j + 1) + i + 1, stride};
             const std::int64_t pixel = std::int64_t{width} * j + i;
             std::int32_t bestStep = 0;
             if (request.compositing == Compositing::Grey) {

@@ -468,6 +468,7 @@ bool VazAZUrorav::CreateImageAVRMatrix(std::int16_t** phImage, std::int32_t Buff
     request.minimum = MinValue;
     request.maximum = MaxValue;
     request.transmission = TransmissionFactor;
+    request.valueBits = s.maskLevelCount != 0;
     // Working memory that cannot be had is a failure, not an empty image.
     if (!zvipengine::CentralStructureRenderer::render(s.volume.view(), request, image, s.processorCount))
         return refuse(s, -2);

@@ -2,6 +2,7 @@
 
 #include "GradientShading.h"
 
+#include "../imaging/SampleMasking.h"
 #include "../imaging/TrilinearSample.h"
 #include "../imaging/TwoThreadSplit.h"
 #include "../masks/ComponentLabelling.h"
@@ -57,6 +58,7 @@ bool CentralStructureRenderer::render(const VolumeView& volume, const Request& r
     // 1. The stack: interpolated inside the volume, 0 elsewhere.
     const SampleLimits limits(volume);
     const DirectVoxelReader reader(volume);
+    const MaskedVoxelReader<false> valueBits(volume);
     TwoThreadSplit::run(D, processorCount, 2, [&](std::int64_t kBegin, std::int64_t kEnd) {
         for (std::int64_t k = kBegin; k < kEnd; ++k) {
             const double depth = static_cast<double>(request.start) + static_cast<double>(k);
@@ -67,7 +69,12 @@ bool CentralStructureRenderer::render(const VolumeView& volume, const Request& r
                     for (int a = 0; a < 3; ++a)
                         q[a] = request.view.origin[a] + i * request.view.column[a] + j * request.view.row[a] +
                                depth * request.view.depth[a];
-                    row[i] = limits.inside(q) ? static_cast<std::int16_t>(reader.sample(q)) : 0;
+                    if (!limits.inside(q))
+                        row[i] = 0;
+                    else if (request.valueBits)
+                        row[i] = static_cast<std::int16_t>(valueBits.cell(q).interpolate());
+                    else
+                        row[i] = static_cast<std::int16_t>(reader.sample(q));
                 }
             }
         }

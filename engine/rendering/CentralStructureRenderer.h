@@ -24,6 +24,9 @@ public:
         std::int16_t minimum = 0;
         std::int16_t maximum = 0;
         double transmission = 1.0;
+        // While a mask is in force: read the voxels' values without their
+        // mask bits (masked voxels are not left out).
+        bool valueBits = false;
     };
     // False when the working memory cannot be had (the image untouched).
     static bool render(const VolumeView& volume, const Request& request, std::int16_t* image,

@@ -267,8 +267,9 @@ TEST_F(VolumeRendering, ShadedPixelsMatchTheReferenceCaster)
             }
             EXPECT_LE(depthDifferences, 4);
             // Attenuation 0 ends every ray at its first empty sample.
-            if (attenuation > 0.0f)
+            if (attenuation > 0.0f) {
                 EXPECT_GT(nonZero, 200);
+            }
         }
 }
 
@@ -529,6 +530,13 @@ TEST(CentralStructureRendering, KeepsOnlyTheStructureAtTheCentre)
         for (int i = 0; i < N; ++i)
             EXPECT_EQ(image[i], 0) << depth; // the border row
     }
+    // Under a mask the values are read without their mask bits: the masked
+    // front layers of the central box still show their value 1000.
+    const std::array<float, 16> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    ASSERT_TRUE(engine.SetBitMaskRectangle(1, 9.5f, 22.5f, 9.5f, 22.5f, 9.5f, 12.5f, identity.data()));
+    ASSERT_TRUE(engine.BitMaskFlag());
+    ASSERT_TRUE(engine.CreateImageAVRMatrix(&image, 2, N, N, 1.0f, 16, 31, 100, 1000, 1.0f, view.data()));
+    EXPECT_EQ(image[16 * N + 16], 1000);
     EXPECT_FALSE(engine.CreateImageAVRMatrix(&image, 2, N, N, 1.0f, 16, 32, 100, 1000, 1.0f, nullptr));
     EXPECT_FALSE(engine.CreateImageAVRMatrix(&image, 200, N, N, 1.0f, 16, 32, 100, 1000, 1.0f, view.data()));
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -100,9 +101,18 @@ AirwaySegmentation::Outcome AirwaySegmentation::run(const std::vector<std::int16
         const double limit = 80.0 / spacingX;
         ByteMask mask(doubled.size());
         ComponentStatistics components;
+        std::size_t previousCount = SIZE_MAX;
         for (std::int32_t t = 100; t >= 10; t -= 10) {
-            for (std::size_t i = 0; i < doubled.size(); ++i)
+            std::size_t count = 0;
+            for (std::size_t i = 0; i < doubled.size(); ++i) {
                 mask[i] = doubled[i] < t ? 1 : 0;
+                count += mask[i];
+            }
+            // The masks are nested: the same count is the same mask, which
+            // has already leaked.
+            if (count == previousCount)
+                continue;
+            previousCount = count;
             if (!MaskOperations::erode(mask, doubledBox, MaskOperations::square(3), processorCount))
                 return Outcome::NoMemory;
             if (!components.compute(mask.data(), W, H, layers))

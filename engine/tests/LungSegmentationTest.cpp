@@ -2,7 +2,9 @@
 // on hand-made volumes, and its runs through SpecialMethod.
 #include "../analysis/AirCalibration.h"
 #include "../analysis/ChestAnalyzer.h"
+#include "../analysis/LungHoleFilling.h"
 #include "../analysis/LungSeparation.h"
+#include "../analysis/LungThreshold.h"
 #include "BackgroundAnalysis.h"
 
 #include "VantorSyntheticCT/ChestPhantom.h"
@@ -293,6 +295,67 @@ TEST(LungSeparationSlices, JoinedLungsComeApartByThresholdOrAtTheMiddle)
         EXPECT_EQ(joined.lung[y * JoinedSlice::W + JoinedSlice::W / 2 - 1], 1);
         EXPECT_EQ(joined.lung[y * JoinedSlice::W + JoinedSlice::W / 2 + 1], 2);
     }
+}
+
+// A body of soft tissue with two air-filled lungs, optionally meeting in
+// front, and a nodule inside the left one.
+struct SmallChest {
+    static constexpr int W = 48, H = 40, D = 12;
+    std::vector<std::int16_t> values = std::vector<std::int16_t>(W * H * D, 24); // air outside
+    zvipengine::AnalysisBox box{0, 0, 0, W, H, D};
+    SmallChest(bool meetInFront)
+    {
+        for (int z = 0; z < D; ++z)
+            for (int y = 2; y < H - 2; ++y)
+                for (int x = 2; x < W - 2; ++x) {
+                    const bool left = x >= 6 && x < 22 && y >= 8 && y < 32 && z >= 1 && z < D - 1;
+                    const bool right = x >= 26 && x < 42 && y >= 8 && y < 32 && z >= 1 && z < D - 1;
+                    const bool front = meetInFront && x >= 6 && x < 42 && y >= 8 && y < 11 && z >= 1 && z < D - 1;
+                    at(x, y, z) = (left || right || front) ? 150 : 1064; // -874 HU lung, 40 HU tissue
+                }
+        // A nodule of 4 x 4 x 4 inside the left lung.
+        for (int z = 4; z < 8; ++z)
+            for (int y = 18; y < 22; ++y)
+                for (int x = 12; x < 16; ++x)
+                    at(x, y, z) = 1054;
+    }
+    std::int16_t& at(int x, int y, int z) { return values[(static_cast<std::size_t>(z) * H + y) * W + x]; }
+};
+
+TEST(LungSteps, ThresholdAreaKeepsBothLungsOrTheOneSpanningTheMiddle)
+{
+    for (const bool meet : {false, true}) {
+        SmallChest chest(meet);
+        zvipengine::ByteMask lung;
+        ASSERT_EQ(zvipengine::LungThreshold::run(chest.values, chest.box, SmallChest::W, lung),
+                  zvipengine::LungThreshold::Outcome::Done);
+        const auto inLung = [&](int x, int y, int z) {
+            return lung[(static_cast<std::size_t>(z) * SmallChest::H + y) * SmallChest::W + x] != 0;
+        };
+        EXPECT_TRUE(inLung(10, 20, 5)) << meet;
+        EXPECT_TRUE(inLung(35, 20, 5)) << meet;
+        EXPECT_FALSE(inLung(24, 20, 5)) << meet; // tissue between them
+        EXPECT_FALSE(inLung(0, 0, 5)) << meet;   // air around the body
+        EXPECT_FALSE(inLung(13, 19, 5)) << meet; // the nodule is not air
+    }
+}
+
+TEST(LungSteps, HoleFillingTakesTheNoduleIntoItsLung)
+{
+    SmallChest chest(false);
+    zvipengine::ByteMask lung;
+    ASSERT_EQ(zvipengine::LungThreshold::run(chest.values, chest.box, SmallChest::W, lung),
+              zvipengine::LungThreshold::Outcome::Done);
+    ASSERT_EQ(zvipengine::LungHoleFilling::run(lung, chest.values, chest.box, 5.0, 2),
+              zvipengine::LungHoleFilling::Outcome::Done);
+    const auto inLung = [&](int x, int y, int z) {
+        return lung[(static_cast<std::size_t>(z) * SmallChest::H + y) * SmallChest::W + x] != 0;
+    };
+    EXPECT_TRUE(inLung(13, 19, 5));
+    EXPECT_TRUE(inLung(14, 20, 6));
+    EXPECT_FALSE(inLung(24, 20, 5)); // the mediastinum stays out
+    EXPECT_FALSE(inLung(0, 0, 0));
+    EXPECT_TRUE(inLung(35, 20, 5));
 }
 
 } // namespace

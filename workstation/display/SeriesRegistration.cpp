@@ -1,7 +1,6 @@
 #include "display/SeriesRegistration.h"
 
 #include "catalogue/DirectoryListing.h"
-#include "display/FilePrefetcher.h"
 #include "display/NumericText.h"
 
 #include <ZVDICOM/ZQDICOM.h>
@@ -60,13 +59,6 @@ std::string formattedTime(const std::string& time)
         return {};
     return safePart(time, 0, 2) + ":" + safePart(time, 2, 2) + ":" + time.substr(time.size() >= 2 ? time.size() - 2 : 0);
 }
-
-// Gives a prefetched file back however the loop step ends.
-struct ReleaseAtEnd {
-    FilePrefetcher& prefetcher;
-    std::size_t index;
-    ~ReleaseAtEnd() { prefetcher.release(index); }
-};
 
 struct InstanceOrder {
     std::int16_t instanceNumber = 0;
@@ -163,19 +155,17 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
 
     std::int32_t imageNumber = 0;
     bool volumeDeclared = false;
-    FilePrefetcher prefetcher(series.SeriesFiles);
     for (std::size_t i = 0; i < series.SeriesFiles.size(); ++i) {
         const std::string& path = series.SeriesFiles[i];
-        ZQDICOM& file = prefetcher.acquire(i);
-        const ReleaseAtEnd releaseFile{prefetcher, i};
-        const std::int16_t rows = tagShort(file, kImageGroup, 0x0010);
-        const std::int16_t columns = tagShort(file, kImageGroup, 0x0011);
-        const std::int16_t bitsAllocated = tagShort(file, kImageGroup, 0x0100);
+        dicom.setfilename(path);
+        const std::int16_t rows = tagShort(dicom, kImageGroup, 0x0010);
+        const std::int16_t columns = tagShort(dicom, kImageGroup, 0x0011);
+        const std::int16_t bitsAllocated = tagShort(dicom, kImageGroup, 0x0100);
         const bool sizeDiffers = volumeDeclared && (columns != series.VolumeDims[0] || rows != series.VolumeDims[1]);
 
         // Pixels the engine would read past: a file without (enough) pixel data is skipped like one of another size.
         std::int32_t pixelBytes = 0;
-        const bool hasPixels = file.hImage() != nullptr && file.GetTagSize(0x7FE0, 0x0010, pixelBytes);
+        const bool hasPixels = dicom.hImage() != nullptr && dicom.GetTagSize(0x7FE0, 0x0010, pixelBytes);
         const std::int64_t neededBytes =
             static_cast<std::int64_t>(rows) * columns * (bitsAllocated > 0 ? bitsAllocated : 16) / 8;
         const bool unusable = rows <= 0 || columns <= 0 || !hasPixels || pixelBytes < neededBytes ||
@@ -186,24 +176,24 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
         }
 
         bool hasNumber = false;
-        const std::string numberText = tagText(file, 0x0020, 0x0013, &hasNumber);
+        const std::string numberText = tagText(dicom, 0x0020, 0x0013, &hasNumber);
         imageNumber = hasNumber ? static_cast<std::int32_t>(numericValue(numberText)) : imageNumber + 1;
         if (report.showProgress)
             report.showProgress(static_cast<int>(i) + 1);
 
         bool found = false;
-        const std::string interceptText = tagText(file, kImageGroup, 0x1052, &found);
+        const std::string interceptText = tagText(dicom, kImageGroup, 0x1052, &found);
         series.RescaleIntercept = found ? numericValue(interceptText) : 0.0;
-        const std::string slopeText = tagText(file, kImageGroup, 0x1053, &found);
+        const std::string slopeText = tagText(dicom, kImageGroup, 0x1053, &found);
         const double slope = found ? numericValue(slopeText) : 1.0;
-        double slicePosition = numericValue(tagText(file, 0x0020, 0x1041));
+        double slicePosition = numericValue(tagText(dicom, 0x0020, 0x1041));
         bool hasPosition = false;
-        const std::string position = tagText(file, 0x0020, 0x0032, &hasPosition);
+        const std::string position = tagText(dicom, 0x0020, 0x0032, &hasPosition);
 
         if (!volumeDeclared) {
             series.VolumeDims[0] = columns;
             series.VolumeDims[1] = rows;
-            const std::string spacing = tagText(file, kImageGroup, 0x0030);
+            const std::string spacing = tagText(dicom, kImageGroup, 0x0030);
             series.VoxelSpacing[0] = static_cast<float>(numericValue(firstValue(spacing)));
             series.VoxelSpacing[1] = spacing.find('\\') == std::string::npos
                                          ? series.VoxelSpacing[0]
@@ -217,13 +207,14 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
                 const std::string neighbourNumber = tagText(dicom, 0x0020, 0x0013, &neighbourHasNumber);
                 const std::int32_t secondNumber =
                     neighbourHasNumber ? static_cast<std::int32_t>(numericValue(neighbourNumber)) : firstNumber + 1;
+                dicom.setfilename(path);
                 const double difference = secondNumber != firstNumber ? (z1 - z0) / (secondNumber - firstNumber) : z1 - z0;
                 series.VoxelSpacing[2] = static_cast<float>(std::fabs(difference));
                 slicePosition = z0;
             } else {
                 slicePosition = 0.0;
             }
-            readHeaderFields(file, firstFile);
+            readHeaderFields(dicom, firstFile);
             if (series.VoxelSpacing[2] == 0.0F)
                 series.VoxelSpacing[2] = 1.0F;
             if (series.VoxelSpacing[0] == 0.0F) {
@@ -239,9 +230,9 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
 
         // Unsigned pixels above 32767 would turn negative if read as signed.
         std::int16_t pixelRepresentation = 1;
-        file.GetTagShort(kImageGroup, 0x0103, pixelRepresentation);
+        dicom.GetTagShort(kImageGroup, 0x0103, pixelRepresentation);
         engine.setIsSigned(pixelRepresentation != 0);
-        const std::uint8_t* pixels = file.hImage();
+        const std::uint8_t* pixels = dicom.hImage();
         if (bitsAllocated == 16)
             engine.SetDicomImage(reinterpret_cast<const std::int16_t*>(pixels), imageNumber, slope,
                                  series.RescaleIntercept, slicePosition);

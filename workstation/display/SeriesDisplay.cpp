@@ -7,6 +7,7 @@
 #include "display/SliceNavigation.h"
 #include "display/WindowAtLoad.h"
 #include "reading/ReadingRecord.h"
+#include "startup/WaitCursor.h"
 #include "startup/WorkstationState.h"
 
 #include <QApplication>
@@ -48,15 +49,6 @@ std::int32_t windowWidthOf(const QLineEdit* box)
 {
     return static_cast<std::int32_t>(roundHalfEven(numericValue(box->text().toStdString())));
 }
-
-// Keeps the wait cursor up while a long step runs.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

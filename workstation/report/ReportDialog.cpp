@@ -5,6 +5,7 @@
 #include "report/OutputReport.h"
 #include "startup/MessageBoxes.h"
 #include "startup/SettingsKeys.h"
+#include "startup/WaitCursor.h"
 #include "startup/WorkstationState.h"
 
 #include <QApplication>
@@ -57,15 +58,6 @@ bool openInSpreadsheet(const QString& fileName)
 {
     return spreadsheetApplicationInstalled() && QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
 }
-
-// Restores the cursor however the report ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

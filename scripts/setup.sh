@@ -12,7 +12,7 @@ packages=(
   python3-pydicom python3-numpy python3-openpyxl
   dcmtk libdcmtk-dev libgdcm-tools libgdcm-dev
   libvtk9-dev
-  zlib1g-dev
+  zlib1g-dev unzip
 )
 # node and npm come with the machine; Debian's npm only when they are absent.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

@@ -383,64 +383,51 @@ void ReadingForm::buildQuestion(QWidget* host)
 
 void ReadingForm::buildRound()
 {
-    QWidget* page = makePage(TabRound);
-    auto* layout = column(page);
-    layout->addWidget(heading(QStringLiteral("Well defined rounded opacities"), page));
-    auto* body = row(layout);
-    auto* left = new QVBoxLayout;
-    left->setSpacing(2);
-    body->addLayout(left);
-    left->addWidget(makeNoYes(1, page));
-    left->addWidget(new QLabel(QStringLiteral("Size"), page));
-    auto* sizes = grid();
-    left->addLayout(sizes);
-    static const char* const labels[3] = {"P (<= 1.5mm)", "Q (1.5-3mm)", "R (3-10mm)"};
-    for (int size = 0; size < 3; ++size) {
-        sizes->addWidget(new QLabel(QString::fromLatin1(labels[size]), page), size, 0);
-        for (int answer = 0; answer < 2; ++answer) {
-            QPushButton* button = addCommand(1, 2 + 2 * size + answer, answer == 0 ? QStringLiteral("No") : QStringLiteral("Yes"), page);
-            button->setFixedWidth(38);
-            sizes->addWidget(button, size, 1 + answer);
-            connect(button, &QPushButton::clicked, this,
-                    [this, size, answer] { act(model_.answerItem(ReadingSection::Rounded, size, answer == 1)); });
-        }
-        sizes->addWidget(addCheck(1, size, QStringLiteral("Predominant size"), page), size, 3);
-    }
-    left->addStretch();
-    body->addSpacing(8);
-    body->addWidget(makeGradeGrid(1, 0, page), 0, Qt::AlignTop);
-    body->addStretch();
-    layout->addStretch();
+    buildItemSection(TabRound, 1, ReadingSection::Rounded, QStringLiteral("Well defined rounded opacities"),
+                     QStringLiteral("Size"), {"P (<= 1.5mm)", "Q (1.5-3mm)", "R (3-10mm)"},
+                     QStringLiteral("Predominant size"), 0);
 }
 
 void ReadingForm::buildIrregular()
 {
-    QWidget* page = makePage(TabIrregular);
+    buildItemSection(TabIrregular, 2, ReadingSection::Irregular, QStringLiteral("Irregular and/or linear opacities"),
+                     QStringLiteral("Type"), {"Intralobular", "Interlobular"}, QStringLiteral("Predominant type"), 1);
+}
+
+// A section with its No/Yes, one No/Yes row and predominant box per item
+// (sizes or types), and the zone grades beside them.
+void ReadingForm::buildItemSection(int tab, int array, ReadingSection section, const QString& title,
+                                   const QString& itemsLabel, std::initializer_list<const char*> itemLabels,
+                                   const QString& predominantCaption, int sumIndex)
+{
+    QWidget* page = makePage(tab);
     auto* layout = column(page);
-    layout->addWidget(heading(QStringLiteral("Irregular and/or linear opacities"), page));
+    layout->addWidget(heading(title, page));
     auto* body = row(layout);
     auto* left = new QVBoxLayout;
     left->setSpacing(2);
     body->addLayout(left);
-    left->addWidget(makeNoYes(2, page));
-    left->addWidget(new QLabel(QStringLiteral("Type"), page));
-    auto* types = grid();
-    left->addLayout(types);
-    static const char* const labels[2] = {"Intralobular", "Interlobular"};
-    for (int type = 0; type < 2; ++type) {
-        types->addWidget(new QLabel(QString::fromLatin1(labels[type]), page), type, 0);
+    left->addWidget(makeNoYes(array, page));
+    left->addWidget(new QLabel(itemsLabel, page));
+    auto* items = grid();
+    left->addLayout(items);
+    int item = 0;
+    for (const char* label : itemLabels) {
+        items->addWidget(new QLabel(QString::fromLatin1(label), page), item, 0);
         for (int answer = 0; answer < 2; ++answer) {
-            QPushButton* button = addCommand(2, 2 + 2 * type + answer, answer == 0 ? QStringLiteral("No") : QStringLiteral("Yes"), page);
+            QPushButton* button = addCommand(array, 2 + 2 * item + answer,
+                                             answer == 0 ? QStringLiteral("No") : QStringLiteral("Yes"), page);
             button->setFixedWidth(38);
-            types->addWidget(button, type, 1 + answer);
+            items->addWidget(button, item, 1 + answer);
             connect(button, &QPushButton::clicked, this,
-                    [this, type, answer] { act(model_.answerItem(ReadingSection::Irregular, type, answer == 1)); });
+                    [this, section, item, answer] { act(model_.answerItem(section, item, answer == 1)); });
         }
-        types->addWidget(addCheck(2, type, QStringLiteral("Predominant type"), page), type, 3);
+        items->addWidget(addCheck(array, item, predominantCaption, page), item, 3);
+        ++item;
     }
     left->addStretch();
     body->addSpacing(8);
-    body->addWidget(makeGradeGrid(2, 1, page), 0, Qt::AlignTop);
+    body->addWidget(makeGradeGrid(array, sumIndex, page), 0, Qt::AlignTop);
     body->addStretch();
     layout->addStretch();
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <initializer_list>
 #include <vector>
 
 class QCheckBox;
@@ -115,6 +116,9 @@ private:
     void buildQuestion(QWidget* host);
     void buildRound();
     void buildIrregular();
+    void buildItemSection(int tab, int array, ReadingSection section, const QString& title,
+                          const QString& itemsLabel, std::initializer_list<const char*> itemLabels,
+                          const QString& predominantCaption, int sumIndex);
     void buildGradeOnly(int tab, int array, const QString& title);
     void buildLarge();
     void buildPredominance();

@@ -1,5 +1,6 @@
 #include "reading/ResultFile.h"
 
+#include "reading/ReadingRecordOperations.h"
 #include "startup/MessageBoxes.h"
 #include "startup/ProfileFile.h"
 #include "startup/WorkstationState.h"
@@ -193,7 +194,32 @@ std::string ResultFile::restoreQuestion(const std::string& reader, const std::st
 {
     return "Reading results by [ " + reader + " ] for the folder [ " + folder + " ] has already existed.\r\r" +
            "Do you restore it ? (Yes/No)\r\r" + "[Yes]    : Restore the existed result and continue.\r" +
-           "[No]     : Clear the existed result and continue.";
+           "[No]     : Clear the existed result and continue.\r" +
+           "           (the existed result is kept first as [ " + backupFileName(defaultFileName(folder, reader)) +
+           " ])";
+}
+
+std::string ResultFile::backupFileName(const std::string& path) { return path + ".bak"; }
+
+std::string ResultFile::backupFailedMessage(const std::string& path)
+{
+    return "The existed result could not be kept as '" + backupFileName(path) +
+           "'.\r\rIt is restored instead, so that no reading is lost.";
+}
+
+bool ResultFile::keepBackup(const std::string& path)
+{
+    std::string contents;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    std::array<char, 65536> chunk{};
+    std::size_t count = 0;
+    while ((count = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
+        contents.append(chunk.data(), count);
+    const bool complete = std::ferror(file) == 0;
+    std::fclose(file);
+    return complete && writeFileAtomically(backupFileName(path), contents);
 }
 
 std::string ResultFile::notResultsFileMessage(const std::string& path)
@@ -299,6 +325,11 @@ ResultFile::ReadOutcome ResultFile::decode(std::string_view image, const std::st
     outcome.RecordsRestored = std::min(outcome.RecordsInFile, readings.size());
     for (std::size_t i = 0; i < outcome.RecordsRestored; ++i)
         readings[i] = decodeRecord(body.data() + i * RecordSize);
+    // Patients the file has no record for start cleared, as the reader is told.
+    for (std::size_t i = outcome.RecordsRestored; i < readings.size(); ++i) {
+        readings[i] = ReadingRecord{};
+        ClearReading(readings[i]);
+    }
     surplusRecords_ = std::string(body.substr(outcome.RecordsRestored * RecordSize));
     surplusFolder_ = topFolder;
     outcome.Status = ReadStatus::Restored;

@@ -65,7 +65,7 @@ public:
 
     // Checks the file image and, when it belongs to topFolder, replaces
     // readings[i] by record i for every patient the file has a record for;
-    // patients beyond the file's records keep their readings. On any refusal
+    // patients beyond the file's records start with a cleared reading. On any refusal
     // the readings are untouched. Never reads past the image.
     ReadOutcome decode(std::string_view image, const std::string& topFolder, Readings& readings);
 
@@ -102,6 +102,13 @@ public:
     static std::string askOpenName(QWidget* parent = nullptr);
     // Asks the restore question for the reader's earlier readings of folder; true on Yes.
     static bool askRestore(const std::string& reader, const std::string& folder, QWidget* parent = nullptr);
+
+    // Where the earlier file is kept before "No" clears the readings: path + ".bak".
+    static std::string backupFileName(const std::string& path);
+    static std::string backupFailedMessage(const std::string& path);
+    // Copies the file at path, byte for byte, over its backup; false when it
+    // cannot be read or the backup cannot be written (an older backup then stays).
+    static bool keepBackup(const std::string& path);
 
 private:
     std::string surplusRecords_; // whole records, as read

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vantor {
 
@@ -17,7 +18,17 @@ AddReaderDialog::AddReaderDialog(ReaderList& readers, QWidget* parent)
     setWindowTitle(QStringLiteral("Add User"));
     setObjectName(QStringLiteral("frmAddUser"));
     nameBox_->setObjectName(QStringLiteral("txtUserName"));
-    nameBox_->setMaxLength(static_cast<int>(ReaderList::kMaximumNameLength));
+    // The limit is in bytes, as the settings file stores the name: a longer
+    // entry is cut at a character boundary, so what is stored is what was typed.
+    connect(nameBox_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const std::string typed = text.toStdString();
+        const std::string kept = ReaderList::limitedName(typed);
+        if (kept.size() == typed.size())
+            return;
+        const int cursor = std::min(nameBox_->cursorPosition(), static_cast<int>(QString::fromStdString(kept).size()));
+        nameBox_->setText(QString::fromStdString(kept));
+        nameBox_->setCursorPosition(cursor);
+    });
     nameBox_->clear();
 
     auto* usable = new QLabel(QStringLiteral("Usable    : A-Z, a-z, 0-9, -, +, _, ~, !, #, $"), this);

@@ -7,6 +7,11 @@
 
 namespace vantor {
 
+std::string ReaderList::limitedName(const std::string& name)
+{
+    return truncateAtCharacterBoundary(name, kMaximumNameLength);
+}
+
 ReaderList::Validation ReaderList::validate(const std::string& name) const
 {
     const auto first = name.find_first_not_of(' ');

@@ -15,6 +15,8 @@ public:
 
     // Names are stored as at most 79 bytes (the settings buffer holds 80).
     static constexpr std::size_t kMaximumNameLength = 79;
+    // name cut to kMaximumNameLength bytes at a UTF-8 character boundary.
+    static std::string limitedName(const std::string& name);
 
     const std::vector<std::string>& names() const { return names_; }
     std::size_t size() const { return names_.size(); }

@@ -148,7 +148,8 @@ TEST(ResultFileNames, DefaultNameLiesBesideTheFolderAndQuestionReadsAsPublished)
               "Reading results by [ reader1 ] for the folder [ /data/case1 ] has already existed.\r\r"
               "Do you restore it ? (Yes/No)\r\r"
               "[Yes]    : Restore the existed result and continue.\r"
-              "[No]     : Clear the existed result and continue.");
+              "[No]     : Clear the existed result and continue.\r"
+              "           (the existed result is kept first as [ /data/case1_reader1.vtr.bak ])");
     EXPECT_EQ(ResultFile::notResultsFileMessage("/x.vtr"), "'/x.vtr' is not Reading Results file.");
     EXPECT_EQ(ResultFile::folderMismatchMessage("/a", "/b"),
               "Target folder is not match.\r\rCurrent Img Folder: '/a'\rThe file requires : '/b'\r\r"
@@ -352,9 +353,10 @@ TEST_F(ResultFileTest, FewerRecordsThanPatientsRestoresThoseAndKeepsTheOthersCle
     ASSERT_TRUE(writer.WriteResults(state_, Readings{filledRecord(1), filledRecord(2)}, target));
 
     Readings readings(3);
-    for (auto& record : readings)
-        ClearReading(record);
-    const ReadingRecord cleared = readings[2];
+    ReadingRecord cleared;
+    ClearReading(cleared);
+    // Readings in memory (of an earlier file) must not survive for the third patient.
+    readings[2] = filledRecord(3);
     ResultFile file;
     answer_ = QMessageBox::Ok;
     ASSERT_TRUE(file.ReadResults(state_, readings, target));
@@ -366,6 +368,21 @@ TEST_F(ResultFileTest, FewerRecordsThanPatientsRestoresThoseAndKeepsTheOthersCle
 
     ASSERT_TRUE(file.Save(state_, readings));
     EXPECT_EQ(fileBytes(target).size(), 15 + state_.TopFolder.size() + 3 * 2303);
+    EXPECT_EQ(ResultFile::decodeRecord(fileBytes(target).data() + 15 + state_.TopFolder.size() + 2 * 2303), cleared);
+}
+
+TEST_F(ResultFileTest, BackupCopiesTheFileByteForByteOverAnOlderBackup)
+{
+    const std::string target = path("r.vtr");
+    std::string bytes("VANTOR_0100\0\xff\r\n", 15);
+    bytes += std::string(70000, '\x7f'); // longer than one read
+    putFile(target, bytes);
+    putFile(ResultFile::backupFileName(target), "an older backup, longer than nothing");
+    ASSERT_TRUE(ResultFile::keepBackup(target));
+    EXPECT_EQ(fileBytes(target + ".bak"), bytes);
+    EXPECT_EQ(fileBytes(target), bytes);
+    EXPECT_FALSE(ResultFile::keepBackup(path("missing.vtr")));
+    EXPECT_FALSE(std::filesystem::exists(path("missing.vtr.bak")));
 }
 
 TEST_F(ResultFileTest, MoreRecordsThanPatientsKeepsTheSurplusInTheFile)

@@ -44,8 +44,14 @@ bool resamplingApplies(std::int32_t mode, std::int32_t imageWidth, std::int32_t 
 
 bool DisplayBitmapBuilder::rebuild(const ImageSamples& samples, std::int32_t targetWidth, std::int32_t targetHeight)
 {
-    if (samples.address() == nullptr)
-        return false;
+    // Without samples there is no picture: the last one would show another
+    // image under whatever the host now claims to show.
+    if (samples.address() == nullptr) {
+        const bool dropped = hasBitmap_;
+        hasBitmap_ = false;
+        stale_ = true;
+        return dropped;
+    }
     if (hasBitmap_) {
         if (bitmap_.width() != targetWidth)
             stale_ = true;

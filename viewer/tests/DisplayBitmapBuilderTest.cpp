@@ -67,10 +67,15 @@ TEST(DisplayBitmapBuilder, StaleFlagAndWindowWidthDecideRebuilds)
     EXPECT_TRUE(builder.rebuild(samples, 20, 8));
     EXPECT_TRUE(builder.rebuild(samples, 20, 8));
 
+    // No samples: the picture goes (nothing else would be true), once; the next samples are built.
     ImageSamples empty;
-    builder.markStale();
-    EXPECT_FALSE(builder.rebuild(empty, 8, 8)); // no samples: nothing happens
+    ASSERT_NE(builder.bitmap(), nullptr);
+    EXPECT_TRUE(builder.rebuild(empty, 8, 8));
+    EXPECT_EQ(builder.bitmap(), nullptr);
+    EXPECT_FALSE(builder.rebuild(empty, 8, 8));
     EXPECT_TRUE(builder.stale());
+    EXPECT_TRUE(builder.rebuild(samples, 8, 8));
+    EXPECT_NE(builder.bitmap(), nullptr);
 }
 
 TEST(DisplayBitmapBuilder, ResamplesToTheWindowAndFollowsResizes)

@@ -125,8 +125,9 @@ TEST(RazazUrirAdederProperties, GetBufferFeedsTheViewerAndIsReplacedSafely)
     ASSERT_NE(viewer.GetBuffer(8, 8), nullptr);
     EXPECT_EQ(viewer.hImage(), nullptr); // the old block is gone, and so is the image address
     EXPECT_EQ(viewer.GetShortValue(1.0f, 1.0f), -1);
-    viewer.RedrawImage(); // nothing to rebuild from; the last picture stays
-    EXPECT_NE(viewer.displayBitmap(), nullptr);
+    ASSERT_NE(viewer.displayBitmap(), nullptr);
+    viewer.RedrawImage(); // nothing to show: the picture of the freed block goes too
+    EXPECT_EQ(viewer.displayBitmap(), nullptr);
     EXPECT_EQ(viewer.GetBuffer(0, 8), nullptr);
 }
 

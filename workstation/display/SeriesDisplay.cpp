@@ -70,6 +70,30 @@ void SeriesDisplay::resetThumbnails()
         controls_.icons[i]->setVisible(false);
         controls_.iconFrames[i]->setVisible(false);
     }
+    clearPictures();
+}
+
+void SeriesDisplay::clearPictures()
+{
+    series_.SliceIndex = -1;
+    series_.SliceFiles.clear();
+    for (RazazUrirAdeder* viewer : {controls_.caseViewer, controls_.localiser}) {
+        viewer->Clear(2);
+        viewer->sethImage(nullptr);
+        viewer->RedrawImage();
+    }
+    controls_.localiser->setVisible(false);
+    controls_.scrollBar->setVisible(false);
+    showImageNumber(QString());
+    if (controls_.sketchButton != nullptr)
+        controls_.sketchButton->setEnabled(false);
+}
+
+std::string SeriesDisplay::shownSliceFile() const
+{
+    if (series_.SliceIndex < 0 || series_.SliceIndex >= static_cast<int>(series_.SliceFiles.size()))
+        return {};
+    return series_.SliceFiles[static_cast<std::size_t>(series_.SliceIndex)];
 }
 
 void SeriesDisplay::chooseStudy(int studyIndex)
@@ -81,12 +105,15 @@ void SeriesDisplay::chooseStudy(int studyIndex)
         return;
     state_.CurStudy = static_cast<std::int16_t>(studyIndex);
     const StudyEntry& study = patient.Studies[static_cast<std::size_t>(studyIndex)];
+    // Nothing of the previous study stays on screen, whether or not a series of this one loads.
+    clearPictures();
 
     std::size_t shown = 0;
     for (; shown < study.Serieses.size() && shown < controls_.icons.size(); ++shown) {
         const SeriesEntry& entry = study.Serieses[shown];
         RazazUrirAdeder* icon = controls_.icons[shown];
         icon->Clear(2);
+        bool pictured = false;
         if (!entry.Files.empty()) {
             dicom_.setfilename(entry.Files.front());
             std::int16_t rows = 0;
@@ -110,9 +137,13 @@ void SeriesDisplay::chooseStudy(int studyIndex)
                 icon->setImageHeight(rows);
                 const std::int32_t dims[2] = {columns, rows};
                 icon->SetImageData(dicom_.hImage(), 2, dims, 1);
+                pictured = true;
             }
-            icon->RedrawImage();
         }
+        // A series that cannot be shown leaves its slot empty, not the picture it held before.
+        if (!pictured)
+            icon->sethImage(nullptr);
+        icon->RedrawImage();
         QString tip = QString::fromStdString(entry.FolderName);
         if (!entry.SeriesDesc.empty())
             tip += QStringLiteral(" - ") + QString::fromStdString(entry.SeriesDesc);
@@ -206,10 +237,7 @@ void SeriesDisplay::loadSeries(const std::string& folder)
     };
     const bool registered = registerSeries(folder, dicom_, engine_, series_, fields, report);
     if (!registered) {
-        controls_.caseViewer->Clear(2);
-        controls_.caseViewer->sethImage(nullptr);
-        controls_.caseViewer->RedrawImage();
-        showImageNumber(QString());
+        clearPictures();
         return;
     }
 
@@ -222,6 +250,8 @@ void SeriesDisplay::loadSeries(const std::string& folder)
     controls_.windowBoxes[1]->setText(QString::fromStdString(window.widthText));
     for (QLineEdit* box : controls_.windowBoxes)
         box->setEnabled(window.textBoxesEnabled);
+    if (windowEditable)
+        windowEditable(window.textBoxesEnabled);
     if (controls_.posture != nullptr && fields.PostureIndex < controls_.posture->count())
         controls_.posture->setCurrentIndex(fields.PostureIndex);
     if (ReadingRecord* record = currentRecord ? currentRecord() : nullptr) {
@@ -274,6 +304,9 @@ void SeriesDisplay::changeSort()
         engine_.SortImageNumber(0);
     else
         engine_.SortSlicePosition(0);
+    series_.SliceFiles = sliceFilesInEngineOrder(series_.RegisteredSlices, engineSliceCount(), [this](int slice) {
+        return std::make_pair(engine_.GetImageNumber(slice), engine_.GetImageSlicePosition(slice));
+    });
     if (series_.MultiSlice)
         buildLocaliser();
     showSlice();
@@ -318,14 +351,10 @@ void SeriesDisplay::showSlice()
     }
 
     if (controls_.sketchButton != nullptr) {
-        bool sketch = false;
-        if (series_.SliceIndex < static_cast<int>(series_.SeriesFiles.size())) {
-            std::error_code error;
-            sketch = std::filesystem::is_regular_file(
-                ReferenceSampleLibrary::sliceSketchPath(series_.SeriesFiles[static_cast<std::size_t>(series_.SliceIndex)]),
-                error);
-        }
-        controls_.sketchButton->setEnabled(sketch);
+        const std::string file = shownSliceFile();
+        std::error_code error;
+        controls_.sketchButton->setEnabled(
+            !file.empty() && std::filesystem::is_regular_file(ReferenceSampleLibrary::sliceSketchPath(file), error));
     }
     if (caseImageShown)
         caseImageShown();

@@ -61,6 +61,8 @@ public:
     std::function<void(const std::string&)> showMessage;
     // Called after every redraw of the case image (the window may want to re-fit it).
     std::function<void()> caseImageShown;
+    // Called by each load: false when the series has the fixed 8-bit window.
+    std::function<void(bool editable)> windowEditable;
     // Called after the typed window reached the slice viewers (fromLoad: by a series load).
     std::function<void(bool fromLoad)> windowApplied;
 
@@ -68,6 +70,11 @@ public:
     void chooseStudy(int studyIndex);
     // Hides every thumbnail and forgets the loaded series.
     void resetThumbnails();
+    // Shows no slice: the case image and the localiser show their empty
+    // pattern, the counter is blank and paging stops until the next load.
+    void clearPictures();
+    // The file of the slice on screen (engine order); empty when none is.
+    std::string shownSliceFile() const;
     void selectSeries(int thumbnail);
     void loadSeries(const std::string& folder);
     void showSlice();

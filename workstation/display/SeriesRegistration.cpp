@@ -99,6 +99,19 @@ void readHeaderFields(const ZQDICOM& dicom, FirstFileFields& fields)
     fields.WindowWidth = tagText(dicom, kImageGroup, 0x1051, &fields.hasWindowWidth);
 }
 
+// The file the z spacing is measured against: the next file after the first
+// registered one that has the same size (a stray file in between is one the
+// load skips); the first file itself when there is none.
+const std::string& zNeighbour(ZQDICOM& dicom, const std::vector<std::string>& files, std::size_t first,
+                              std::int16_t rows, std::int16_t columns)
+{
+    for (std::size_t j = first + 1; j < files.size(); ++j)
+        if (dicom.loadHeaderOnly(files[j]) && tagShort(dicom, kImageGroup, 0x0010) == rows &&
+            tagShort(dicom, kImageGroup, 0x0011) == columns)
+            return files[j];
+    return files[first];
+}
+
 } // namespace
 
 std::vector<std::string> listSeriesFiles(const std::string& folder)
@@ -150,8 +163,7 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
                      [](const InstanceOrder& a, const InstanceOrder& b) { return a.instanceNumber < b.instanceNumber; });
     for (std::size_t i = 0; i < order.size(); ++i)
         series.SeriesFiles[i] = order[i].path;
-    // A single file is its own neighbour for the z-spacing step.
-    const std::string& neighbour = series.SeriesFiles.size() > 1 ? series.SeriesFiles[1] : series.SeriesFiles[0];
+    series.RegisteredSlices.clear();
 
     std::int32_t imageNumber = 0;
     bool volumeDeclared = false;
@@ -201,7 +213,7 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
             if (hasPosition) {
                 const double z0 = lastValue(position);
                 const std::int32_t firstNumber = imageNumber;
-                dicom.loadHeaderOnly(neighbour);
+                dicom.loadHeaderOnly(zNeighbour(dicom, series.SeriesFiles, i, rows, columns));
                 const double z1 = lastValue(tagText(dicom, 0x0020, 0x0032));
                 bool neighbourHasNumber = false;
                 const std::string neighbourNumber = tagText(dicom, 0x0020, 0x0013, &neighbourHasNumber);
@@ -240,6 +252,7 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
             engine.SetDicomImageBits(pixels, bitsAllocated, imageNumber, slope, series.RescaleIntercept,
                                      slicePosition);
         series.EightBit = bitsAllocated == 8;
+        series.RegisteredSlices.push_back({path, imageNumber, slicePosition});
     }
     series.VolumeDims[2] = series.SeriesFileCount;
     return volumeDeclared;

@@ -7,6 +7,13 @@
 
 namespace vantor {
 
+// One slice handed to the engine, in the order handed over.
+struct RegisteredSlice {
+    std::string path;
+    std::int32_t imageNumber = 0;
+    double slicePosition = 0.0;
+};
+
 // The one series that is loaded: its files, the volume the engine holds and
 // where the reader is in it.
 struct SeriesState {
@@ -22,6 +29,8 @@ struct SeriesState {
     std::int16_t InterpPos = 0;             // interpolated paging, in-plane pixels from the top
     bool VolumeReady = false;
     bool EightBit = false;                  // shown with the fixed window 128 / 256
+    std::vector<RegisteredSlice> RegisteredSlices; // the files the engine holds, as handed over
+    std::vector<std::string> SliceFiles;    // the file of each engine slice, in the engine's order
 };
 
 // Header values of the first file that go into the reading record and the

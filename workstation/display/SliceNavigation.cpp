@@ -59,4 +59,23 @@ int localiserLineRow(const SeriesState& series, int sliceCount)
     return static_cast<int>(roundHalfEven((series.SliceIndex - (sliceCount - 1) / 2.0) * zSpacing / xSpacing + (rows - 1) / 2.0));
 }
 
+std::vector<std::string> sliceFilesInEngineOrder(
+    const std::vector<RegisteredSlice>& registered, int sliceCount,
+    const std::function<std::pair<std::int32_t, double>(int slice)>& sliceKey)
+{
+    std::vector<std::string> files(static_cast<std::size_t>(std::max(sliceCount, 0)));
+    std::vector<bool> taken(registered.size(), false);
+    for (int k = 0; k < sliceCount; ++k) {
+        const auto [number, position] = sliceKey(k);
+        for (std::size_t r = 0; r < registered.size(); ++r) {
+            if (taken[r] || registered[r].imageNumber != number || registered[r].slicePosition != position)
+                continue;
+            taken[r] = true;
+            files[static_cast<std::size_t>(k)] = registered[r].path;
+            break;
+        }
+    }
+    return files;
+}
+
 } // namespace vantor

@@ -2,6 +2,11 @@
 
 #include "display/SeriesState.h"
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace vantor {
 
 // Paging through the loaded series: pure rules on the series state, so the
@@ -20,6 +25,14 @@ int middleDragDelta(int verticalMovementTwips);
 // towards the top) and derives SliceIndex; returns the plane offset from the
 // volume centre, in in-plane pixels, for the oblique axial image.
 int interpolatedStep(SeriesState& series, bool forward);
+
+// The file of each engine slice, in the engine's order. sliceKey(k) gives the
+// image number and slice position the engine keeps for its slice k; the first
+// registered slice not yet taken with both equal is the one it came from.
+// A slice matching none gets an empty path.
+std::vector<std::string> sliceFilesInEngineOrder(
+    const std::vector<RegisteredSlice>& registered, int sliceCount,
+    const std::function<std::pair<std::int32_t, double>(int slice)>& sliceKey);
 
 // Row of the slice line on the localiser.
 int localiserLineRow(const SeriesState& series, int sliceCount);

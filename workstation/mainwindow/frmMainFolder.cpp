@@ -47,6 +47,8 @@ void frmMain::buildPatientNavigation()
         }
         if (studies->count() > 0)
             seriesDisplay_->chooseStudy(0);
+        else
+            seriesDisplay_->resetThumbnails();
         readingForm_->SSTab1()->setCurrentIndex(0);
     };
     patientNavigation_->setCallbacks(std::move(callbacks));
@@ -78,10 +80,22 @@ void frmMain::openCatalogue(const std::string& folder, Catalogue catalogue,
 
     state_.ResultFileName = ResultFile::defaultFileName(folder, state_.ReaderName);
     std::error_code error;
-    const bool restore = std::filesystem::exists(state_.ResultFileName, error) &&
-                         ResultFile::askRestore(state_.ReaderName, folder, this);
+    const bool earlierFile = std::filesystem::exists(state_.ResultFileName, error);
+    bool restore = earlierFile && ResultFile::askRestore(state_.ReaderName, folder, this);
+    // "No" clears the readings: the earlier file is kept first, and when it
+    // cannot be kept the readings are restored instead of being lost.
+    if (earlierFile && !restore && !ResultFile::keepBackup(state_.ResultFileName)) {
+        showMessage(this, QMessageBox::Warning, ResultFile::Caption,
+                    ResultFile::backupFailedMessage(state_.ResultFileName));
+        restore = true;
+    }
 
     seriesDisplay_->resetThumbnails();
+    {
+        auto* studies = qobject_cast<QComboBox*>(control("comboStudyList"));
+        const QSignalBlocker quiet(studies);
+        studies->clear();
+    }
     readings_.assign(catalogue_.Patients.size(), ReadingRecord{});
     for (auto& record : readings_)
         ClearReading(record);
@@ -95,10 +109,11 @@ void frmMain::openCatalogue(const std::string& folder, Catalogue catalogue,
     control("btnReport")->setEnabled(true);
     control("btnMovePatient(2)")->setEnabled(true);
 
-    if (restore && resultFile_->ReadResults(state_, readings_, state_.ResultFileName, this))
-        patientNavigation_->ShowCurrent();
-    else
+    if (!restore)
         patientNavigation_->Move(PatientNavigation::Direction::Next);
+    else if (resultFile_->ReadResults(state_, readings_, state_.ResultFileName, this))
+        patientNavigation_->ShowCurrent();
+    // A refused restore leaves no patient current; the patient buttons lead on.
 }
 
 void frmMain::movePatient(int step)
@@ -134,6 +149,7 @@ void frmMain::showPatientList()
     if (!displayNames_)
         return; // names are shown as found: there is nothing behind them
     frmPatientList list(*displayNames_, this);
+    list.setExportFolder(QString::fromStdString(std::filesystem::path(state_.TopFolder).parent_path().string()));
     list.exec();
 }
 

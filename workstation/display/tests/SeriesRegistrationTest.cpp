@@ -200,6 +200,45 @@ TEST(SeriesRegistration, ZSpacingFollowsInstanceNumbersOfTheFirstTwoFiles)
     }
 }
 
+TEST(SeriesRegistration, AStrayFirstFileLeavesTheZSpacingAndEverySliceKeepsItsOwnFile)
+{
+    TemporaryFolder folder;
+    const auto files = writeSeries(smallSeries(4), folder.path().string());
+    ASSERT_EQ(files.size(), 4u);
+    // Instance numbers against the positions, so that the two sorts differ; a
+    // stray file without a number sorts first and is skipped.
+    for (std::size_t i = 0; i < files.size(); ++i)
+        rewriteTag(files[i], 0x0020, 0x0013, std::to_string(4 - i));
+    TemporaryFolder::write(folder.file("000_notes.txt"), "not a slice");
+    VazAZUrorav engine;
+    const Registered result = registerFolder(folder.path().string(), engine);
+    ASSERT_TRUE(result.ok);
+    ASSERT_EQ(result.messages.size(), 1u);
+    EXPECT_FLOAT_EQ(result.series.VoxelSpacing[2], 5.0F);
+
+    auto key = [&engine](int slice) {
+        return std::make_pair(engine.GetImageNumber(slice), engine.GetImageSlicePosition(slice));
+    };
+    // Each slice's file, read again, carries the number and position the engine shows it with.
+    auto checkOwnFiles = [&](const char* sort) {
+        const auto sliceFiles = sliceFilesInEngineOrder(result.series.RegisteredSlices, engine.Zdims(), key);
+        ASSERT_EQ(sliceFiles.size(), 4u) << sort;
+        for (int k = 0; k < 4; ++k) {
+            ZQDICOM dicom;
+            ASSERT_TRUE(dicom.loadHeaderOnly(sliceFiles[static_cast<std::size_t>(k)])) << sort << " slice " << k;
+            std::string number(128, '\0');
+            ASSERT_TRUE(dicom.GetTagString(0x0020, 0x0013, number, 128));
+            EXPECT_EQ(std::stoi(number.substr(0, number.find('\0'))), engine.GetImageNumber(k)) << sort << " slice " << k;
+        }
+    };
+    engine.SortSlicePosition(0);
+    checkOwnFiles("position");
+    const std::int32_t firstByPosition = engine.GetImageNumber(0);
+    engine.SortImageNumber(0);
+    checkOwnFiles("number");
+    EXPECT_NE(engine.GetImageNumber(0), firstByPosition); // the two orders differ
+}
+
 TEST(SeriesRegistration, AFileOfAnotherSizeIsSkippedButCountedInTheSeries)
 {
     TemporaryFolder folder;

@@ -16,6 +16,43 @@ const char* const* layoutControlNames()
     return names;
 }
 
+MinimumLayoutSize minimumLayoutSize(const std::map<std::string, TwipsRect>& designed, const FormNeeds& form)
+{
+    constexpr int gap = 60;
+    auto at = [&designed](const char* name) {
+        const auto found = designed.find(name);
+        return found == designed.end() ? TwipsRect{} : found->second;
+    };
+    const TwipsRect report = at("btnReport");
+    const TwipsRect sketch = at("btnSketch");
+
+    // The report button follows the right edge: it must stay right of every
+    // control that shares its rows.
+    int topBandRight = 0;
+    for (const auto& [name, rect] : designed)
+        if (name != "btnReport" && rect.top < report.top + report.height && report.top < rect.top + rect.height)
+            topBandRight = std::max(topBandRight, rect.left + rect.width);
+    const int reportNeeds = topBandRight + gap + report.width + 200;
+
+    // The slice's sketch button ends at the image edge; the question row lies
+    // left of it and the parameter choices right of it, up to the sample's
+    // sketch button, which ends at twice the edge.
+    int questionRowRight = 0;
+    for (const char* name : {"lblInitQuestion", "Command0(0)", "Command0(1)"})
+        questionRowRight = std::max(questionRowRight, at(name).left + at(name).width);
+    const int edgeForQuestion = questionRowRight + gap + sketch.width;
+    const int edgeForParameters = 180 + form.parametersWidth + gap + sketch.width;
+    const int edge = std::max(edgeForQuestion, edgeForParameters);
+
+    const int formNeeds = at("SSTab1").width + at("List2").width + at("RIZOduVed2").width + at("VScroll1").width + 200;
+
+    MinimumLayoutSize minimum;
+    minimum.windowWidth = std::max({reportNeeds, 2 * edge, formNeeds});
+    minimum.innerHeight = edge + at("btnMovePatient(0)").height + sketch.height + at("lblInitQuestion").height +
+                          at("SSTab1").height - 300;
+    return minimum;
+}
+
 LayoutResult runLayoutPass(const LayoutInput& input)
 {
     LayoutResult result;
@@ -39,7 +76,8 @@ LayoutResult runLayoutPass(const LayoutInput& input)
     const long h = innerHeight - c["btnMovePatient(0)"].height - c["btnSketch"].height -
                    c["lblInitQuestion"].height - c["SSTab1"].height + 300;
     const long w = std::lrint(windowWidth / 2.0); // halves to even
-    const auto edge = static_cast<std::int16_t>(std::min(h, w));
+    // In int: a 16-bit edge wraps on screens of about 4400 x 2600 pixels and more.
+    const int edge = static_cast<int>(std::min(h, w));
     result.imageEdge = edge;
 
     c["ImageBG"].width = c["ImageBG"].height = edge;

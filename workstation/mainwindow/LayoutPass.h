@@ -36,6 +36,24 @@ struct LayoutResult {
     std::map<std::string, TwipsRect> controls; // every control of the input, moved where the pass says
 };
 
+// What the reading form needs beside the pass's own controls (twips): the
+// width of the parameter choices placed right of the slice's sketch button
+// on the question row.
+struct FormNeeds {
+    int parametersWidth = 0;
+};
+
+struct MinimumLayoutSize {
+    int windowWidth = 0; // outer width
+    int innerHeight = 0; // below the menu bar
+};
+
+// The smallest size at which the pass puts no control over another, for the
+// designed rectangles of the controls: the report button clear of the top
+// band, the sketch buttons clear of the question row and its parameters,
+// the reading form at its designed width.
+MinimumLayoutSize minimumLayoutSize(const std::map<std::string, TwipsRect>& designed, const FormNeeds& form);
+
 // The controls the pass reads or moves; the input must hold each of them.
 const char* const* layoutControlNames();
 

@@ -1,6 +1,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "mainwindow/ControlDesign.h"
+#include "mainwindow/LayoutPass.h"
 #include "display/SeriesDisplay.h"
 #include "display/frmOption.h"
 #include "display/ReferenceSamples.h"
@@ -285,6 +286,13 @@ void frmMain::buildControls()
         return &readings_[static_cast<std::size_t>(state_.CurPatient)];
     };
     seriesDisplay_->caseImageShown = [this] { readingForm_->refresh(); };
+    // An 8-bit series keeps its fixed window: the presets are offered only for others.
+    seriesDisplay_->windowEditable = [this](bool editable) {
+        for (int n = 0; n < kPresetMenuEntries; ++n) {
+            menuEntry(arrayControlName("mnuWLWW", n))->setEnabled(editable);
+            menuEntry(arrayControlName("mnuFKey", n + 1))->setEnabled(editable);
+        }
+    };
 
     ReferenceSampleControls samples;
     samples.RazazUrirAdeder1 = RazazUrirAdeder1_;
@@ -339,8 +347,7 @@ bool frmMain::load()
     state_.ReadingDate = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")).toStdString();
     refreshCaption();
 
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect workArea = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect workArea = desktopWorkArea()();
     const int desktopWidth = (workArea.right() + 1) * kTwipsPerPixel;
     const int desktopHeight = (workArea.bottom() + 1) * kTwipsPerPixel;
     state_.DesktopWidth = static_cast<std::int16_t>(std::min(desktopWidth, 32767));
@@ -351,6 +358,7 @@ bool frmMain::load()
         return false;
     state_.MaxLayoutWidth = std::min<std::int16_t>(state_.DesktopWidth, 9600);
     state_.MaxLayoutHeight = std::min<std::int16_t>(state_.DesktopHeight, 7000);
+    setMinimumSize(minimumWindowSize().boundedTo(workArea.size()));
 
     state_.CurPatient = -1;
     state_.CategoryNames = {"RO", "IR", "GGO", "HC", "EM", "LO", "", "Symbols", "Pleura", "Normal", ""};
@@ -359,7 +367,12 @@ bool frmMain::load()
     loadProgramSettings(settings_, state_);
     menuEntry("mnuPatientList")->setVisible(state_.PersonalDisp == 0);
     loadPresetMenus();
+    // The boxes start at the last window used, so a CT sample is drawn with a real window from the start.
+    qobject_cast<QLineEdit*>(control("TxtWindowParam(0)"))->setText(QString::number(state_.DefaultWL));
+    qobject_cast<QLineEdit*>(control("TxtWindowParam(1)"))->setText(QString::number(state_.DefaultWW));
 
+    if (placement.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
     show();
     referenceSamples_->loadCategories();
     referenceSamples_->selectTab(0);
@@ -368,6 +381,16 @@ bool frmMain::load()
     raise();
     activateWindow();
     return true;
+}
+
+QSize frmMain::minimumWindowSize() const
+{
+    std::map<std::string, TwipsRect> designed;
+    for (const auto& design : mainWindowDesign())
+        designed[design.name] = {design.left, design.top, design.width, design.height};
+    const MinimumLayoutSize minimum =
+        minimumLayoutSize(designed, FormNeeds{readingForm_->parametersWidth() * kTwipsPerPixel});
+    return {pixels(minimum.windowWidth), pixels(minimum.innerHeight) + menuBar()->sizeHint().height()};
 }
 
 void frmMain::loadPresetMenus()
@@ -410,13 +433,7 @@ void frmMain::applyPreset(int index)
     applyTypedWindow();
 }
 
-std::string frmMain::currentSliceFile() const
-{
-    const SeriesState& series = seriesDisplay_->series();
-    if (series.SliceIndex < 0 || series.SliceIndex >= static_cast<int>(series.SeriesFiles.size()))
-        return {};
-    return series.SeriesFiles[static_cast<std::size_t>(series.SliceIndex)];
-}
+std::string frmMain::currentSliceFile() const { return seriesDisplay_->shownSliceFile(); }
 
 void frmMain::showTagList() { frmTagList::showTags(this, *tagList_, ZQDICOM1, currentSliceFile()); }
 
@@ -447,12 +464,16 @@ void frmMain::closeEvent(QCloseEvent* event)
         showMessage(this, QMessageBox::Warning, kProgramTitle,
                     "The settings could not be written to " + settings_.path() + ".");
     if (!isMinimized()) {
-        const QRect frame = frameGeometry();
+        // What load() restores: the frame's corner and the inner size, of the
+        // normal window when it is maximised.
+        const QRect normal = isMaximized() ? normalGeometry() : geometry();
+        const QPoint frameCorner = normal.topLeft() - (geometry().topLeft() - pos());
         WindowPlacement placement;
-        placement.left = frame.left() * kTwipsPerPixel;
-        placement.top = frame.top() * kTwipsPerPixel;
-        placement.width = frame.width() * kTwipsPerPixel;
-        placement.height = frame.height() * kTwipsPerPixel;
+        placement.left = frameCorner.x() * kTwipsPerPixel;
+        placement.top = frameCorner.y() * kTwipsPerPixel;
+        placement.width = normal.width() * kTwipsPerPixel;
+        placement.height = normal.height() * kTwipsPerPixel;
+        placement.maximized = isMaximized();
         placement.save();
     }
     event->accept();

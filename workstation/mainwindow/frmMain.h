@@ -96,6 +96,8 @@ public:
     void resetWindow();
     // Runs the layout pass for the current window size.
     void layoutControls();
+    // The smallest size (pixels) at which the layout pass overlaps no controls.
+    QSize minimumWindowSize() const;
     // Shows the pop-up and Tools entries of the presets now in the state.
     void showPresetMenus();
     void applyPreset(int index);

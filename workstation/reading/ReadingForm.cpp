@@ -676,6 +676,18 @@ void ReadingForm::buildParameters(QWidget* host)
     fraReaderInf_->hide();
 }
 
+int ReadingForm::parametersWidth() const
+{
+    int width = 0;
+    for (const QWidget* label : {static_cast<QWidget*>(lblModality_), static_cast<QWidget*>(lblPosture_),
+                                 static_cast<QWidget*>(lblQuality_)})
+        width += label->sizeHint().width() + 4;
+    for (const QWidget* combo : {static_cast<QWidget*>(ComboModality_), static_cast<QWidget*>(ComboPosture_),
+                                 static_cast<QWidget*>(ComboQuality_)})
+        width += combo->sizeHint().width() + 10;
+    return width;
+}
+
 void ReadingForm::placeBesideQuestion(int leftmost)
 {
     QPushButton* no = Command(0, 1);

@@ -73,6 +73,8 @@ public:
     // its buttons and not left of leftmost (pixels on the host); for the layout
     // pass after it has moved the row.
     void placeBesideQuestion(int leftmost = 0);
+    // The width (pixels) that placeBesideQuestion gives the parameter choices.
+    int parametersWidth() const;
 
     QLabel* lblInitQuestion() const { return lblInitQuestion_; }
     QTabWidget* SSTab1() const { return SSTab1_; }

@@ -1,10 +1,22 @@
 #include "startup/DesktopCheck.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace vantor {
 
 bool desktopIsTooSmall(int desktopWidthTwips, int desktopHeightTwips)
 {
     return desktopWidthTwips < 12000 || desktopHeightTwips < 9000;
+}
+
+std::function<QRect()>& desktopWorkArea()
+{
+    static std::function<QRect()> workArea = [] {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    };
+    return workArea;
 }
 
 std::string desktopQuestion(int desktopWidthTwips, int desktopHeightTwips)

@@ -14,6 +14,7 @@ WindowPlacement WindowPlacement::load()
     placement.top = store.value(QStringLiteral("MainTop"), placement.top).toInt();
     placement.width = store.value(QStringLiteral("MainWidth"), placement.width).toInt();
     placement.height = store.value(QStringLiteral("MainHeight"), placement.height).toInt();
+    placement.maximized = store.value(QStringLiteral("MainMaximized"), false).toBool();
     store.endGroup();
     return placement;
 }
@@ -26,6 +27,7 @@ void WindowPlacement::save() const
     store.setValue(QStringLiteral("MainTop"), top);
     store.setValue(QStringLiteral("MainWidth"), width);
     store.setValue(QStringLiteral("MainHeight"), height);
+    store.setValue(QStringLiteral("MainMaximized"), maximized ? 1 : 0);
     store.endGroup();
     store.sync();
 }

@@ -4,8 +4,10 @@
 #include "catalogue/CatalogueCacheWriter.h"
 #include "catalogue/CatalogueScanner.h"
 #include "catalogue/SelectFolderMessages.h"
+#include "startup/HelpPages.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -19,12 +21,15 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vantor {
 
@@ -65,6 +70,8 @@ bool isPseudoFileSystem(const QStorageInfo& volume)
     return false;
 }
 
+constexpr QDir::Filters folderFilter = QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives;
+
 } // namespace
 
 frmSelectFolder::frmSelectFolder(ZQDICOM& dicom, QWidget* parent)
@@ -89,12 +96,26 @@ frmSelectFolder::frmSelectFolder(ZQDICOM& dicom, QWidget* parent)
         layout->addWidget(label);
     }
 
+    // The path box: quick entries to pick, and the chosen folder's path, which
+    // the reader may also type or paste (Enter goes there).
     Drive1 = new QComboBox(this);
     Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setEditable(true);
+    Drive1->setInsertPolicy(QComboBox::NoInsert);
+    Drive1->setMinimumContentsLength(40);
     layout->addWidget(Drive1);
+    connect(Drive1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        const QString typed = QDir::cleanPath(QDir::fromNativeSeparators(Drive1->currentText().trimmed()));
+        if (QFileInfo(typed).isDir())
+            setFolder(typed);
+        Dir1->setFocus();
+    });
+    chkHidden = new QCheckBox(QStringLiteral("Show hidden folders"), this);
+    chkHidden->setObjectName(QStringLiteral("chkHidden"));
+    layout->addWidget(chkHidden);
 
     m_folders = new QFileSystemModel(this);
-    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_folders->setFilter(folderFilter);
     m_folders->setRootPath(QStringLiteral("/"));
     Dir1 = new QTreeView(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
@@ -107,9 +128,24 @@ frmSelectFolder::frmSelectFolder(ZQDICOM& dicom, QWidget* parent)
     layout->addWidget(Dir1, 1);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid())
-                    m_folder = m_folders->filePath(current);
+                if (!current.isValid())
+                    return;
+                m_folder = m_folders->filePath(current);
+                Drive1->setEditText(QDir::toNativeSeparators(m_folder));
             });
+    connect(chkHidden, &QCheckBox::toggled, this, [this](bool shown) {
+        const QString folder = m_folder;
+        m_folders->setFilter(shown ? folderFilter | QDir::Hidden : folderFilter);
+        setFolder(folder);
+    });
+    // The tree reads folders in the background: the chosen folder is brought
+    // into view once its parent has been read.
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (!m_scrollPending || QFileInfo(m_folder).absolutePath() != QDir::cleanPath(loaded))
+            return;
+        m_scrollPending = false;
+        showCurrentFolder();
+    });
 
     lblFileName = new QLabel(this);
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
@@ -146,6 +182,19 @@ frmSelectFolder::frmSelectFolder(ZQDICOM& dicom, QWidget* parent)
 
 frmSelectFolder::~frmSelectFolder() = default;
 
+void frmSelectFolder::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    showCurrentFolder();
+}
+
+void frmSelectFolder::showCurrentFolder()
+{
+    const QModelIndex current = Dir1->currentIndex();
+    if (current.isValid())
+        Dir1->scrollTo(current, QAbstractItemView::PositionAtCenter);
+}
+
 void frmSelectFolder::fillQuickEntries()
 {
     QStringList entries = {QDir::homePath(), QStringLiteral("/")};
@@ -172,19 +221,34 @@ void frmSelectFolder::chooseQuickEntry(int index)
 
 void frmSelectFolder::setInitialFolder(const QString& folder)
 {
-    if (!folder.isEmpty() && QFileInfo(folder).isDir())
-        setFolder(folder);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    // A folder under a hidden one (a data folder below a dot folder) can only
+    // be shown, and chosen again, with hidden folders shown.
+    if (liesUnderHiddenFolder(folder))
+        chkHidden->setChecked(true);
+    setFolder(folder);
+}
+
+bool frmSelectFolder::liesUnderHiddenFolder(const QString& folder)
+{
+    const QStringList parts = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::any_of(parts.begin(), parts.end(), [](const QString& part) { return part.startsWith(QLatin1Char('.')); });
 }
 
 void frmSelectFolder::setFolder(const QString& folder)
 {
     m_folder = folder;
+    Drive1->setEditText(QDir::toNativeSeparators(folder));
     const QModelIndex index = m_folders->index(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     if (index.isValid()) {
         Dir1->setCurrentIndex(index);
+        Dir1->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
         Dir1->expand(index);
-        Dir1->scrollTo(index);
+        Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+        m_scrollPending = true;
         m_folder = folder; // as given: the tree may have spelled it differently
+        Drive1->setEditText(QDir::toNativeSeparators(folder));
     }
 }
 
@@ -340,7 +404,7 @@ void frmSelectFolder::help()
     if (!QFileInfo::exists(page))
         showMessage(tr("The help page %1 cannot be found.").arg(QDir::toNativeSeparators(page)));
     else if (!openHelpPage(page))
-        showMessage(tr("The help page %1 cannot be opened.").arg(QDir::toNativeSeparators(page)));
+        showMessage(shown(helpNotOpenedMessage(QDir::toNativeSeparators(page).toStdString())));
     Dir1->setFocus();
 }
 

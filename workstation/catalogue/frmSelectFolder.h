@@ -9,6 +9,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
@@ -76,11 +77,15 @@ protected:
     virtual bool openHelpPage(const QString& path);
 
     void reject() override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void chooseQuickEntry(int index);
+    // Scrolls the tree so that the current folder is in view.
+    void showCurrentFolder();
+    static bool liesUnderHiddenFolder(const QString& folder);
     void fillQuickEntries();
     // True when the catalogue came from the cache; false when the walk is wanted.
     enum class CacheAnswer { Read, Walk, Stay };
@@ -103,7 +108,9 @@ private:
     Catalogue m_catalogue;
     std::optional<DisplayNameTable> m_displayNames;
 
+    bool m_scrollPending = false;
     QComboBox* Drive1 = nullptr;
+    QCheckBox* chkHidden = nullptr;
     QTreeView* Dir1 = nullptr;
     QFileSystemModel* m_folders = nullptr;
     QPushButton* btnOK = nullptr;

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -358,6 +360,40 @@ TEST(SelectFolderWindow, KeysOfTheDirectoryTree)
     QTest::keyClick(tree, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.Success());
+}
+
+TEST(SelectFolderWindow, OpensOnAHiddenRememberedFolderSelectedInViewAndTakesATypedPath)
+{
+    TemporaryFolder root;
+    const std::string remembered = root.folder(".cache/demo/chest-ct");
+    const std::string typed = root.folder("other/data");
+    // Enough siblings that the remembered folder lies below the first screenful.
+    for (int i = 0; i < 40; ++i)
+        root.folder(".cache/demo/a" + std::to_string(10 + i));
+    ZQDICOM dicom;
+    AnsweredSelectFolder window(dicom);
+    window.setInitialFolder(QString::fromStdString(remembered));
+    window.show();
+    auto* tree = window.child<QTreeView>("Dir1");
+    auto* path = window.child<QComboBox>("Drive1");
+    auto* model = tree->model();
+    ASSERT_NE(model, nullptr);
+
+    // Selected, shown in the path box, and scrolled into view once the tree has read its folder.
+    EXPECT_EQ(window.folder().toStdString(), remembered);
+    EXPECT_EQ(path->currentText().toStdString(), remembered);
+    ASSERT_TRUE(tree->currentIndex().isValid());
+    EXPECT_TRUE(tree->selectionModel()->isSelected(tree->currentIndex()));
+    EXPECT_EQ(tree->currentIndex().data(QFileSystemModel::FilePathRole).toString().toStdString(), remembered);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return tree->viewport()->rect().intersects(tree->visualRect(tree->currentIndex())); }, 5000));
+
+    // A typed (or pasted) path and Enter go there.
+    path->lineEdit()->selectAll();
+    QTest::keyClicks(path->lineEdit(), QString::fromStdString(typed));
+    QTest::keyClick(path->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(window.folder().toStdString(), typed);
+    EXPECT_EQ(tree->currentIndex().data(QFileSystemModel::FilePathRole).toString().toStdString(), typed);
 }
 
 } // namespace

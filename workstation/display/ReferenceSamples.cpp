@@ -66,6 +66,9 @@ ReferenceSamples::ReferenceSamples(const ReferenceSampleControls& controls, ZQDI
 {
     connect(controls_.List1, &QListWidget::currentRowChanged, this, &ReferenceSamples::showSample);
     connect(controls_.List2, &QListWidget::currentRowChanged, this, &ReferenceSamples::showSample);
+    controls_.List2->setWordWrap(true);
+    controls_.List2->setTextElideMode(Qt::ElideNone);
+    controls_.List2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(controls_.RazazUrirAdeder1, &RazazUrirAdeder::MouseWheel, this,
             [this](std::int16_t zDelta) { wheel(zDelta); });
     connect(controls_.btnSketch, &QPushButton::clicked, this, &ReferenceSamples::showSampleSketch);
@@ -124,7 +127,10 @@ void ReferenceSamples::listSamples()
         const QSignalBlocker quiet2(controls_.List2);
         for (const std::string& name : sampleFiles_) {
             controls_.List1->addItem(QString::fromStdString(name));
-            controls_.List2->addItem(QString::fromStdString(categories_.description(name)));
+            // Descriptions are longer than the list is wide: each is wrapped and also its own tip.
+            const QString description = QString::fromStdString(categories_.description(name));
+            auto* item = new QListWidgetItem(description, controls_.List2);
+            item->setToolTip(description);
         }
     }
     showSample(0);

@@ -83,6 +83,8 @@ frmOption::frmOption(WorkstationState& state, const ProfileFile& settings, Measu
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("SSTab1"));
+    tabs_->setElideMode(Qt::ElideNone);
+    tabs_->setUsesScrollButtons(false);
 
     // Preset tab: header row and numbering column as the grid's headers.
     auto* presetPage = new QWidget(tabs_);
@@ -101,6 +103,11 @@ frmOption::frmOption(WorkstationState& state, const ProfileFile& settings, Measu
     grid_->setColumnWidth(kNameColumn, pixels(2000));
     grid_->setColumnWidth(kLevelColumn, pixels(1500));
     grid_->setColumnWidth(kWidthColumn, pixels(1500));
+    // The grid shows every column and row whole: the dialog is sized to it.
+    const int frame = 2 * grid_->frameWidth();
+    grid_->setMinimumSize(pixels(500 + 2000 + 1500 + 1500) + frame, pixels(400) + kPresetRows * pixels(320) + frame);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);

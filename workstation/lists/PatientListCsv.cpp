@@ -24,15 +24,21 @@ void appendField(std::string& out, const std::string& field)
 
 } // namespace
 
+std::string withoutDicomPadding(const std::string& text)
+{
+    const std::size_t end = text.find_last_not_of(std::string(" \0", 2));
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
 std::string patientListCsv(const DisplayNameTable& names)
 {
     std::string csv;
     for (const DisplayNameTable::Entry& entry : names.entries()) {
         appendField(csv, entry.DispName);
         csv += ',';
-        appendField(csv, entry.RealName);
+        appendField(csv, withoutDicomPadding(entry.RealName));
         csv += ',';
-        appendField(csv, entry.RealID);
+        appendField(csv, withoutDicomPadding(entry.RealID));
         csv += "\r\n";
     }
     return csv;

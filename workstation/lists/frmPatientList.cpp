@@ -25,7 +25,8 @@ constexpr int pixels(int twips)
 frmPatientList::frmPatientList(const DisplayNameTable& names, QWidget* parent)
     : QDialog(parent), names_(names), grid_(new QTableWidget(this)),
       exportButton_(new QPushButton(QStringLiteral("Export CSV"), this)),
-      closeButton_(new QPushButton(QStringLiteral("Close"), this)), chooseSaveName_(&frmPatientList::askSaveName)
+      closeButton_(new QPushButton(QStringLiteral("Close"), this)),
+      chooseSaveName_([this](QWidget* parent) { return askSaveName(parent, exportFolder_); })
 {
     setObjectName(QStringLiteral("frmPatientList"));
     setWindowTitle(QStringLiteral("Patient List"));
@@ -62,8 +63,8 @@ frmPatientList::frmPatientList(const DisplayNameTable& names, QWidget* parent)
         const DisplayNameTable::Entry& entry = names_[static_cast<std::size_t>(row)];
         grid_->setVerticalHeaderItem(row, new QTableWidgetItem(QString::number(row + 1)));
         grid_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(entry.DispName)));
-        grid_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(entry.RealName)));
-        grid_->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(entry.RealID)));
+        grid_->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(withoutDicomPadding(entry.RealName))));
+        grid_->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(withoutDicomPadding(entry.RealID))));
     }
     if (count > 0)
         grid_->setCurrentCell(0, 0);
@@ -84,10 +85,10 @@ frmPatientList::frmPatientList(const DisplayNameTable& names, QWidget* parent)
     resize(tableWidth + 24, 360);
 }
 
-QString frmPatientList::askSaveName(QWidget* parent)
+QString frmPatientList::askSaveName(QWidget* parent, const QString& folder)
 {
     // QFileDialog asks before replacing an existing file.
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Export As CSV-File"), QString(),
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Export As CSV-File"), folder,
                                         QStringLiteral("CSV Files (*.csv)"));
 }
 

@@ -32,7 +32,10 @@ public:
     // Replaces the save dialog (tests answer it).
     void setSaveNameChooser(SaveNameChooser chooser) { chooseSaveName_ = std::move(chooser); }
     // The save dialog: title "Export As CSV-File", CSV filter, overwrite prompt.
-    static QString askSaveName(QWidget* parent);
+    // The save dialog, opening in folder (the program's working folder when empty).
+    static QString askSaveName(QWidget* parent, const QString& folder = QString());
+    // Where the export's save dialog opens: beside the data folder.
+    void setExportFolder(const QString& folder) { exportFolder_ = folder; }
 
     QTableWidget* grdPatientList() const { return grid_; }
     QPushButton* btnExportCSV() const { return exportButton_; }
@@ -46,6 +49,7 @@ private:
     QTableWidget* grid_;
     QPushButton* exportButton_;
     QPushButton* closeButton_;
+    QString exportFolder_;
     SaveNameChooser chooseSaveName_;
 };
 

@@ -23,7 +23,16 @@ bool openHelpPage(QWidget* parent, const std::string& appDir, const std::string&
                     "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。");
         return false;
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+        return true;
+    showMessage(parent, QMessageBox::Information, kProgramTitle, helpNotOpenedMessage(path));
+    return false;
+}
+
+std::string helpNotOpenedMessage(const std::string& path)
+{
+    return "The help page could not be opened: no web browser or viewer for HTML pages was found.\r\r"
+           "Open it in any web browser:\r" + path;
 }
 
 } // namespace vantor

@@ -11,7 +11,10 @@ namespace vantor {
 std::string helpPagePath(const std::string& appDir, const std::string& page);
 
 // Opens the page in the desktop browser; when the program has no help pages
-// the reader gets the information message instead. False when not opened.
+// the reader gets the information message instead, and when no browser can
+// show it, a message naming the page and where it is. False when not opened.
 bool openHelpPage(QWidget* parent, const std::string& appDir, const std::string& page);
+
+std::string helpNotOpenedMessage(const std::string& path);
 
 } // namespace vantor

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -178,7 +179,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "vantor-make-samples: cannot write %s\n", (folder / sample.name).c_str());
       return 1;
     }
-    lines.push_back(sample.name + ".dcm\tSynthetic illustration, not a standard image: " + sample.description);
+    // What the sample shows comes first, so that a narrow list tells the samples apart.
+    std::string described = sample.description;
+    if (!described.empty()) described[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(described[0])));
+    lines.push_back(sample.name + ".dcm\t" + described + " (synthetic illustration, not a standard image)");
   }
   fs::remove_all(scratch);
   table.open(data / "Category.txt", std::ios::binary | std::ios::trunc);

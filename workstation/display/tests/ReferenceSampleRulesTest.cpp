@@ -9,6 +9,7 @@
 #include "startup/WorkstationState.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 #include <filesystem>
 
@@ -80,6 +81,14 @@ TEST(CategoryTable, ShippedTableDescribesEveryShippedSample)
         const std::string category = ReferenceSampleLibrary::categoryOfTab(tab, state);
         for (const std::string& name : ReferenceSampleLibrary::sampleFiles(VANTOR_SOURCE_DIR "/data/", category))
             EXPECT_NE(table.description(name), "") << category << "/" << name;
+    }
+    // Each sample has its own description, which begins with what it shows and says what it is.
+    std::set<std::string> beginnings;
+    for (const auto& row : table.rows()) {
+        if (row.fileName.empty() || row.fileName[0] == '#')
+            continue;
+        EXPECT_NE(row.description.find("synthetic illustration"), std::string::npos) << row.fileName;
+        EXPECT_TRUE(beginnings.insert(row.description.substr(0, 24)).second) << row.fileName;
     }
 }
 

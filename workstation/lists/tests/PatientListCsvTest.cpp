@@ -34,10 +34,10 @@ std::string fileBytes(const std::filesystem::path& path)
 
 } // namespace
 
-TEST(PatientListCsv, OneCrLfLinePerPatientWithoutHeader)
+TEST(PatientListCsv, OneCrLfLinePerPatientWithoutHeaderOrDicomPadding)
 {
     const DisplayNameTable names =
-        hiddenNames({{"YAMADA^TARO", "0001"},
+        hiddenNames({{"YAMADA^TARO ", std::string("0001\0", 5)},
                      {"\xE5\xB1\xB1\xE7\x94\xB0^\xE8\x8A\xB1\xE5\xAD\x90", "0002"},
                      {"", ""}});
     EXPECT_EQ(patientListCsv(names), "Patient_00001,YAMADA^TARO,0001\r\n"

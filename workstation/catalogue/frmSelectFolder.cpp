@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <QTreeView>
 #include <QUrl>
@@ -138,14 +139,18 @@ frmSelectFolder::frmSelectFolder(ZQDICOM& dicom, QWidget* parent)
         m_folders->setFilter(shown ? folderFilter | QDir::Hidden : folderFilter);
         setFolder(folder);
     });
-    // The tree reads folders in the background: the chosen folder is brought
-    // into view once its parent has been read.
-    connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        if (!m_scrollPending || QFileInfo(m_folder).absolutePath() != QDir::cleanPath(loaded))
-            return;
-        m_scrollPending = false;
-        showCurrentFolder();
-    });
+    // The tree reads folders in the background and sorts rows in as they
+    // come, which moves the chosen folder: it is kept in view until the reader
+    // touches the tree.
+    auto keepInView = [this] {
+        if (m_scrollPending)
+            showCurrentFolder();
+    };
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this, keepInView);
+    connect(m_folders, &QAbstractItemModel::rowsInserted, this, keepInView, Qt::QueuedConnection);
+    connect(m_folders, &QAbstractItemModel::layoutChanged, this, keepInView, Qt::QueuedConnection);
+    Dir1->viewport()->installEventFilter(this);
+    Dir1->verticalScrollBar()->installEventFilter(this);
 
     lblFileName = new QLabel(this);
     lblFileName->setObjectName(QStringLiteral("lblFileName"));
@@ -190,9 +195,18 @@ void frmSelectFolder::showEvent(QShowEvent* event)
 
 void frmSelectFolder::showCurrentFolder()
 {
-    const QModelIndex current = Dir1->currentIndex();
-    if (current.isValid())
-        Dir1->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    // Found again by its path: reading a folder in the background may have
+    // rebuilt the rows the tree knew.
+    const QString folder = m_folder;
+    const QModelIndex index = m_folders->index(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+    if (!index.isValid())
+        return;
+    if (Dir1->currentIndex() != index) {
+        Dir1->setCurrentIndex(index);
+        Dir1->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+        m_folder = folder;
+    }
+    Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void frmSelectFolder::fillQuickEntries()
@@ -427,6 +441,11 @@ void frmSelectFolder::closeEvent(QCloseEvent* event)
 
 bool frmSelectFolder::eventFilter(QObject* watched, QEvent* event)
 {
+    // The reader took over the tree: it no longer follows the chosen folder.
+    if ((watched == Dir1 && event->type() == QEvent::KeyPress) ||
+        ((watched == Dir1->viewport() || watched == Dir1->verticalScrollBar()) &&
+         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel)))
+        m_scrollPending = false;
     if (watched == Dir1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         // Alt+O, Alt+C, Alt+H in the tree, also where the platform gives buttons no mnemonics.

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -118,6 +119,13 @@ TEST_F(OptionFixture, TabsGridAndChoicesShowTheState)
     EXPECT_EQ(grid->item(0, 1)->text(), "-600");
     EXPECT_EQ(grid->item(1, 2)->text(), "400");
     EXPECT_EQ(grid->item(2, 0)->text(), "");
+    // Shown, the dialog holds every column and row whole, and every tab title.
+    dialog.show();
+    const int columns = grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2);
+    EXPECT_GE(grid->viewport()->width(), columns);
+    EXPECT_GE(grid->viewport()->height(), 10 * grid->rowHeight(0));
+    const QTabBar* tabBar = dialog.tabs()->tabBar();
+    EXPECT_GE(tabBar->width(), tabBar->tabRect(2).right());
 
     EXPECT_EQ(dialog.tagWindowOption()->text(), "Apply the WL/WW defined in DICOM Tag");
     EXPECT_TRUE(dialog.previousWindowOption()->isChecked());

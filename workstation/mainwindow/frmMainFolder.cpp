@@ -108,6 +108,9 @@ void frmMain::openCatalogue(const std::string& folder, Catalogue catalogue,
         menuEntry(name)->setEnabled(true);
     control("btnReport")->setEnabled(true);
     control("btnMovePatient(2)")->setEnabled(true);
+    // Until a patient is shown, "Next" leads to the first one.
+    control("btnMovePatient(0)")->setEnabled(!catalogue_.Patients.empty());
+    control("btnMovePatient(1)")->setEnabled(false);
 
     if (!restore)
         patientNavigation_->Move(PatientNavigation::Direction::Next);

@@ -193,6 +193,37 @@ TEST_F(ReadingWorkflowTest, RestoreQuestionNeedsAnAnswerYesRestoresAndNoKeepsThe
     EXPECT_EQ(ResultFile::decodeRecord(cleared.data() + records + ResultFile::RecordSize).Comment.trimmed(), "");
 }
 
+TEST_F(ReadingWorkflowTest, ARefusedRestoreLeavesNoPatientCurrentAndNothingOnScreen)
+{
+    WorkstationState state;
+    auto window = start(state);
+    window->openCatalogue(data, scan(), std::nullopt);
+    auto* viewer = window->control("RIZOduVed1(0)");
+    ASSERT_NE(picture(viewer), emptyViewerPicture(viewer->size()));
+
+    // Another folder whose result file names a third folder: Yes is refused with the mismatch message.
+    const std::string second = folder.file("second");
+    writeSeries(second + "/A/study/series", 16);
+    ASSERT_TRUE(ResultFile().write(second + "_reader.vtr", "/another/folder", Readings(1)));
+    answer = [](QWidget*, QMessageBox::Icon, const QString&, const QString&, QMessageBox::StandardButtons) {
+        return QMessageBox::Yes;
+    };
+    messages.clear();
+    window->openCatalogue(second, scan(second), std::nullopt);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].startsWith("Target folder is not match."));
+    EXPECT_EQ(state.CurPatient, -1);
+    EXPECT_EQ(state.ResultFileName, "");
+    EXPECT_EQ(picture(viewer), emptyViewerPicture(viewer->size()));
+    EXPECT_FALSE(window->control("IconList(0)")->isVisible());
+    EXPECT_TRUE(window->control("btnMovePatient(2)")->isEnabled());
+    // "Next" leads to the first patient.
+    ASSERT_TRUE(window->control("btnMovePatient(0)")->isEnabled());
+    qobject_cast<QPushButton*>(window->control("btnMovePatient(0)"))->click();
+    EXPECT_EQ(state.CurPatient, 0);
+    EXPECT_NE(picture(viewer), emptyViewerPicture(viewer->size()));
+}
+
 TEST_F(ReadingWorkflowTest, PicturesOfSeriesThatCannotBeShownAreClearedNotLeftFromBefore)
 {
     // Patient A has a 16-bit series, patient B an 8-bit one, which has no thumbnail picture.

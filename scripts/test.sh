@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds both presets and runs the whole suite:
 # the default build, then everything again under AddressSanitizer + UBSan,
-# then the bounded fuzz runs.
+# then the Debian package and its lintian check, then the bounded fuzz runs.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -14,6 +14,9 @@ for preset in default asan; do
   echo "== $preset: tests"
   ctest --preset "$preset"
 done
+
+# The Debian package of the default build, checked with lintian.
+scripts/package.sh build/default
 
 # Fuzz targets (built by the asan preset with clang) run for a bounded time each.
 if [ -x scripts/fuzz.sh ]; then

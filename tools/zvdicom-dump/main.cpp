@@ -1,12 +1,14 @@
 // zvdicom-dump [--dict FILE] DICOMFILE
 //
 // Prints the elements of a DICOM file one per line, as the workstation's tag
-// list shows them. The dictionary defaults to dicom.dic beside the program.
+// list shows them. The dictionary defaults to the shipped dicom.dic
+// (beside the program in a build, share/vantor-viewer/ when installed).
 
 #include "TagDictionary.h"
 #include "TagListFormatter.h"
 
 #include "ZVDICOM/ZQDICOM.h"
+#include "VantorDataFolder/DataFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,11 +25,7 @@ void printUsage()
 
 std::string defaultDictionaryPath()
 {
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return "dicom.dic";
-    return (program.parent_path() / "dicom.dic").string();
+    return vantor::dataFolder("dicom.dic") + "dicom.dic";
 }
 
 // What a list box line shows: the text up to its first NUL, other control

@@ -8,6 +8,8 @@
 #include "startup/SignInDialog.h"
 #include "startup/SplashWindow.h"
 
+#include <VantorDataFolder/DataFolder.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -44,7 +46,7 @@ int runWorkstation(QApplication& application)
     waitShowing(1000);
 
     static WorkstationState state;
-    state.AppDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    state.AppDir = dataFolder(kSettingsFileName);
     state.IniFile = prepareUserSettingsFile(state.AppDir);
     ProfileFile settings(state.IniFile);
 

@@ -16,7 +16,7 @@ struct WLWWPreset {
 // The state that the main window and its dialogs share for the whole run.
 // Plain data: the windows read and write it directly.
 struct WorkstationState {
-    std::string AppDir;          // program folder, with a trailing "/"
+    std::string AppDir;          // data folder (beside the program in a build), with a trailing "/"
     std::string IniFile;         // the settings file actually read and written
     std::string ReaderName;      // signed-in reader; empty = nobody
     std::string ReadingDate;     // "YYYY/MM/DD", the date at start-up

@@ -1,0 +1,28 @@
+# The Debian package: `cpack -G DEB` in the build folder (scripts/package.sh
+# builds, packs and checks it with lintian). Everything the install rules
+# install goes into one package, vantor-viewer, under /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vantor-viewer)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "VANTOR-Viewer developers")
+set(CPACK_PACKAGE_CONTACT "VANTOR-Viewer developers <vantor-viewer@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chest CT reading workstation")
+set(CPACK_PACKAGE_DESCRIPTION
+  "VANTOR Viewer is a desktop workstation for reading chest CT examinations\n"
+  "and recording each reading as a standardised classification of lung and\n"
+  "pleural findings. The package holds the program, its command-line tools\n"
+  "and the libraries ZVDICOM, ZVIPEngine and ZVImgViewer with their headers,\n"
+  "CMake package and pkg-config files.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Dependencies from the linked libraries, and a shlibs file (and ldconfig
+# trigger) for the libraries the package provides.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+include(CPack)

@@ -85,10 +85,16 @@ function(vantor_install_library target)
     set(PKGCONFIG_DESCRIPTION "${ARG_PKGCONFIG}")
     set(PKGCONFIG_REQUIRES "${ARG_PKGCONFIG_REQUIRES}")
     set(PKGCONFIG_LIBRARY ${target})
-    file(RELATIVE_PATH PKGCONFIG_PREFIX_FROM_HERE /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
-    configure_file(${PROJECT_SOURCE_DIR}/cmake/vantor-library.pc.in
-                   ${PROJECT_BINARY_DIR}/VANTOR/${module}.pc @ONLY)
-    install(FILES ${PROJECT_BINARY_DIR}/VANTOR/${module}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+    # The prefix is written at install time: `cmake --install --prefix` and
+    # the package choose it then.
+    set(VANTOR_PC_PREFIX "@VANTOR_PC_PREFIX@")
+    set(template ${PROJECT_BINARY_DIR}/VANTOR/${module}.pc.in)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/vantor-library.pc.in ${template} @ONLY)
+    install(CODE "
+      set(VANTOR_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+      configure_file(\"${template}\" \"${PROJECT_BINARY_DIR}/VANTOR/installed/${module}.pc\" @ONLY)
+      file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig\" TYPE FILE
+           FILES \"${PROJECT_BINARY_DIR}/VANTOR/installed/${module}.pc\")")
   endif()
 endfunction()
 

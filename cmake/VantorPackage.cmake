@@ -20,9 +20,16 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Dependencies from the linked libraries, and a shlibs file (and ldconfig
-# trigger) for the libraries the package provides.
+# Dependencies from the linked libraries, and a shlibs file for the
+# libraries the package provides.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# dpkg's ldconfig trigger instead of the ldconfig calls CPack would write
+# into postinst and postrm (which stay, empty, to keep it from doing so).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+  ${PROJECT_SOURCE_DIR}/packaging/debian/triggers
+  ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
+  ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

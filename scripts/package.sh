@@ -48,7 +48,8 @@ if [ "$install_it" = yes ]; then
   trap 'rm -rf "$work"' EXIT
   test "$(command -v VANTORViewer)" = /usr/bin/VANTORViewer
   /usr/bin/vantor-make-ct --quiet --truth none --slices 2 --matrix 32x32 "$work/ct"
-  /usr/bin/zvdicom-dump "$(find "$work/ct" -name '*.dcm' | head -n 1)" | grep -q "Patient's Name"
+  /usr/bin/zvdicom-dump "$(find "$work/ct" -name '*.dcm' | head -n 1)" > "$work/dump.txt"
+  grep -aq "^(0010,0010) PatientName " "$work/dump.txt"
   pkg-config --modversion zvdicom zvipengine
   apt-get remove -y -qq --purge vantor-viewer >/dev/null
   if dpkg-query -W vantor-viewer >/dev/null 2>&1 || [ -e /usr/share/vantor-viewer ] || [ -e /usr/lib/libZVDICOM.so.1 ]; then

@@ -23,7 +23,8 @@ if [ "${1:-}" = "--inside" ]; then
   if [ -d "$build" ]; then mount -t tmpfs tmpfs "$build"; fi
   prefix=$work/prefix
   export PATH="$prefix/bin:/usr/bin:/bin"
-  unset LD_LIBRARY_PATH
+  # Nothing of the developer's set-up: no library path, no compiler launcher.
+  unset LD_LIBRARY_PATH CMAKE_CXX_COMPILER_LAUNCHER CMAKE_C_COMPILER_LAUNCHER
   failures=0
   fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
@@ -75,7 +76,7 @@ if [ "${1:-}" = "--inside" ]; then
     [ -n "$slice" ] || fail "vantor-make-ct wrote no slice"
     # A name from the installed dictionary shows that it was found.
     if zvdicom-dump "$slice" > "$work/dump.txt"; then
-      grep -q "Patient's Name" "$work/dump.txt" || fail "zvdicom-dump did not name the elements: $(head -n 3 "$work/dump.txt")"
+      grep -aq "^(0010,0010) PatientName " "$work/dump.txt" || fail "zvdicom-dump did not name the elements: $(head -n 3 "$work/dump.txt")"
     else
       fail "zvdicom-dump failed"
     fi
@@ -131,9 +132,9 @@ if [ "${1:-}" = "--inside" ]; then
   [ -f "$prefix/share/icons/hicolor/scalable/apps/$id.svg" ] || fail "no scalable icon"
   for size in 16 32 48 64 128 256; do
     png=$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png
-    # Bytes 16..23 of a PNG are its width and height.
-    dimensions=$(od -An -tu1 -j16 -N8 "$png" 2>/dev/null | tr -s ' ' | sed 's/^ //')
-    [ "$dimensions" = "0 0 0 $size 0 0 0 $size" ] || fail "$png is not a ${size}x${size} PNG"
+    # Bytes 16..23 of a PNG are its width and height, big-endian.
+    dimensions=$(od -An -tu4 --endian=big -j16 -N8 "$png" 2>/dev/null | tr -s ' ' | sed 's/^ //')
+    [ "$dimensions" = "$size $size" ] || fail "$png is not a ${size}x${size} PNG ($dimensions)"
   done
 
   if [ "$failures" -ne 0 ]; then

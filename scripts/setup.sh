@@ -13,7 +13,7 @@ packages=(
   dcmtk libdcmtk-dev libgdcm-tools libgdcm-dev
   libvtk9-dev
   zlib1g-dev unzip
-  dpkg-dev fakeroot file lintian desktop-file-utils appstream
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream x11-utils
 )
 # node and npm come with the machine; Debian's npm only when they are absent.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

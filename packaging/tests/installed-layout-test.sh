@@ -6,7 +6,8 @@
 # mount namespace), so nothing can be found through them.
 #   - VANTORViewer starts offscreen, finds its installed data (the per-user
 #     settings file is made from the installed one) and waits at sign-in with
-#     the installed libraries loaded;
+#     the installed libraries loaded; on an X display (Xvfb) its sign-in
+#     window is there and carries the application icon;
 #   - vantor-make-ct writes a series, zvdicom-dump lists a slice with the
 #     installed dictionary;
 #   - a project of its own builds against the libraries with find_package(VANTOR),
@@ -69,6 +70,31 @@ if [ "${1:-}" = "--inside" ]; then
   fi
   wait "$viewer" 2>/dev/null || true
   sed 's/^/   viewer: /' "$work/viewer.log"
+
+  echo "== on an X display: the sign-in window, with the application icon"
+  cat > "$work/window.sh" <<'WINDOW'
+VANTORViewer > "$1/viewer-x11.log" 2>&1 &
+viewer=$!
+window=
+for _ in $(seq 1 600); do
+  window=$(xwininfo -root -tree 2>/dev/null | awk '/"Login"/ {print $1; exit}')
+  [ -n "$window" ] && break
+  kill -0 "$viewer" 2>/dev/null || break
+  sleep 0.1
+done
+[ -n "$window" ] && xprop -id "$window" WM_CLASS _NET_WM_ICON | grep -E "^WM_CLASS|Icon \("
+kill "$viewer" 2>/dev/null
+wait "$viewer" 2>/dev/null
+exit 0
+WINDOW
+  QT_QPA_PLATFORM=xcb xvfb-run -a bash "$work/window.sh" "$work" > "$work/window.txt" 2>&1 || true
+  cat "$work/window.txt"
+  # The desktop entry's StartupWMClass names this class.
+  grep -q '^WM_CLASS(STRING) = "VANTORViewer", "VANTORViewer"$' "$work/window.txt" ||
+    fail "no sign-in window of class VANTORViewer on the X display"
+  for size in 32 64; do
+    grep -q "Icon ($size x $size):" "$work/window.txt" || fail "the sign-in window has no ${size}x${size} icon"
+  done
 
   echo "== vantor-make-ct and zvdicom-dump"
   if vantor-make-ct --quiet --truth none --slices 3 --matrix 64x64 --threads 1 "$work/ct"; then

@@ -4,12 +4,16 @@
 #   vantor_install_programs(<targets...>)
 #       programs into bin/, finding the project's libraries in lib/.
 #   vantor_install_library(<target> COMPONENT <name>
+#                          [NEEDS <other VANTOR components>...]
 #                          [DEPENDENCY "<find_package arguments>"]...
 #                          [PKGCONFIG "<description>" [PKGCONFIG_REQUIRES "<modules>"]])
 #       a shared library into lib/ with a versioned SONAME, its public include
 #       folders into include/, exported as VANTOR::<target> in the component
-#       <name> of find_package(VANTOR COMPONENTS <name>); PKGCONFIG also writes
+#       <name> of find_package(VANTOR COMPONENTS <name>); NEEDS loads the
+#       components whose libraries it links publicly, DEPENDENCY finds other
+#       packages it links publicly; PKGCONFIG also writes
 #       lib/pkgconfig/<target lower case>.pc (for libraries without Qt).
+#       Call it after the target's target_include_directories().
 #   vantor_install_data(<files or folders...> [DESTINATION <sub-folder>])
 #       shipped data into share/vantor-viewer/.
 #
@@ -36,7 +40,7 @@ function(vantor_install_programs)
 endfunction()
 
 function(vantor_install_library target)
-  cmake_parse_arguments(ARG "" "COMPONENT;PKGCONFIG;PKGCONFIG_REQUIRES" "DEPENDENCY" ${ARGN})
+  cmake_parse_arguments(ARG "" "COMPONENT;PKGCONFIG;PKGCONFIG_REQUIRES" "DEPENDENCY;NEEDS" ${ARGN})
   if(NOT ARG_COMPONENT)
     message(FATAL_ERROR "vantor_install_library(${target}): COMPONENT is required")
   endif()
@@ -62,6 +66,7 @@ function(vantor_install_library target)
   set_target_properties(${target} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES "${rewritten}")
 
   install(TARGETS ${target} EXPORT VANTOR${ARG_COMPONENT}Targets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     # Shared libraries are not programs; Debian wants them without the executable bit.
     PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
@@ -73,6 +78,9 @@ function(vantor_install_library target)
   set(text "include(CMakeFindDependencyMacro)\n")
   foreach(dependency IN LISTS ARG_DEPENDENCY)
     string(APPEND text "find_dependency(${dependency})\n")
+  endforeach()
+  foreach(component IN LISTS ARG_NEEDS)
+    string(APPEND text "include(\${CMAKE_CURRENT_LIST_DIR}/VANTOR${component}.cmake)\n")
   endforeach()
   string(APPEND text "include(\${CMAKE_CURRENT_LIST_DIR}/VANTOR${ARG_COMPONENT}Targets.cmake)\n")
   file(WRITE ${component_file} "${text}")

@@ -14,6 +14,7 @@ packages=(
   libvtk9-dev
   zlib1g-dev unzip
   dpkg-dev fakeroot file lintian desktop-file-utils appstream x11-utils
+  libzip-dev libpugixml-dev libreoffice-calc-nogui python3-uno
 )
 # node and npm come with the machine; Debian's npm only when they are absent.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <vector>
 
 namespace vantor {
 
@@ -19,22 +20,34 @@ constexpr const char* MinimalStyles =
     "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
     "</styleSheet>";
 
-int toInteger(const std::string* text)
+int toInteger(pugi::xml_attribute attribute)
 {
+    const std::string_view text = attribute.value();
     int value = 0;
-    if (text)
-        std::from_chars(text->data(), text->data() + text->size(), value);
+    std::from_chars(text.data(), text.data() + text.size(), value);
     return value;
 }
 
-// Order of a border's children in the schema.
-constexpr std::array<std::string_view, 9> BorderOrder = {"start",    "left",     "end",      "right",     "top",
-                                                          "bottom",   "diagonal", "vertical", "horizontal"};
-
-std::size_t borderRank(std::string_view local)
+// Rank of a name in a schema order (names not listed come last).
+template <std::size_t N>
+std::size_t rank(const std::array<std::string_view, N>& order, std::string_view local)
 {
-    const auto found = std::find(BorderOrder.begin(), BorderOrder.end(), local);
-    return static_cast<std::size_t>(found - BorderOrder.begin());
+    return static_cast<std::size_t>(std::find(order.begin(), order.end(), local) - order.begin());
+}
+
+// Order of a border's children and of the style sheet's sections in the schema.
+constexpr std::array<std::string_view, 9> BorderOrder = {"start", "left",     "end",      "right",     "top",
+                                                          "bottom", "diagonal", "vertical", "horizontal"};
+constexpr std::array<std::string_view, 11> SectionOrder = {"numFmts",    "fonts",       "fills",  "borders",
+                                                           "cellStyleXfs", "cellXfs",   "cellStyles", "dxfs",
+                                                           "tableStyles", "colors",     "extLst"};
+
+std::size_t elementCount(pugi::xml_node list)
+{
+    std::size_t count = 0;
+    for (pugi::xml_node child : list.children())
+        count += child.type() == pugi::node_element;
+    return count;
 }
 
 } // namespace
@@ -42,119 +55,119 @@ std::size_t borderRank(std::string_view local)
 CellStyles::CellStyles()
 {
     std::string ignored;
-    parseXml(MinimalStyles, root_, ignored);
+    document_.parse(MinimalStyles, ignored);
 }
 
 bool CellStyles::load(std::string_view xml, std::string& error)
 {
-    XmlElement root;
-    if (!parseXml(xml, root, error))
+    XmlDocument document;
+    if (!document.parse(xml, error))
         return false;
-    if (root.localName() != "styleSheet") {
+    if (localName(document.document_element()) != "styleSheet") {
         error = "not a style sheet";
         return false;
     }
-    root_ = std::move(root);
+    document_ = document;
     boxed_.clear();
     // A style sheet without cell formats still needs the default one.
-    XmlElement* formats = section("cellXfs", true);
-    if (formats->children.empty()) {
-        XmlElement xf("xf");
+    pugi::xml_node formats = section("cellXfs");
+    if (elementCount(formats) == 0) {
+        pugi::xml_node xf = formats.append_child("xf");
         for (const char* key : {"numFmtId", "fontId", "fillId", "borderId", "xfId"})
-            xf.setAttribute(key, "0");
-        formats->append(std::move(xf));
-        updateCount(*formats);
+            xf.append_attribute(key).set_value(0);
+        updateCount(formats);
     }
     return true;
 }
 
 std::string CellStyles::toXml() const
 {
-    return serializeXml(root_);
+    return document_.toText();
 }
 
 int CellStyles::formatCount() const
 {
-    const XmlElement* formats = root_.child("cellXfs");
-    return formats ? static_cast<int>(formats->children.size()) : 0;
+    return static_cast<int>(elementCount(childNamed(document_.document_element(), "cellXfs")));
 }
 
-XmlElement* CellStyles::section(std::string_view name, bool create)
+pugi::xml_node CellStyles::section(std::string_view name)
 {
-    if (XmlElement* existing = root_.child(name))
+    pugi::xml_node root = document_.document_element();
+    if (pugi::xml_node existing = childNamed(root, name))
         return existing;
-    if (!create)
-        return nullptr;
     // Sections keep the schema's order: borders after fills, cellXfs after cellStyleXfs.
-    static constexpr std::array<std::string_view, 11> order = {
-        "numFmts", "fonts", "fills", "borders", "cellStyleXfs", "cellXfs", "cellStyles", "dxfs", "tableStyles",
-        "colors",  "extLst"};
-    const auto rank = [&](std::string_view local) {
-        return static_cast<std::size_t>(std::find(order.begin(), order.end(), local) - order.begin());
-    };
-    const std::size_t wanted = rank(name);
-    auto position = std::find_if(root_.children.begin(), root_.children.end(),
-                                 [&](const XmlElement& e) { return rank(e.localName()) > wanted; });
-    XmlElement created{std::string(name)};
-    created.setAttribute("count", "0");
-    return &*root_.children.insert(position, std::move(created));
+    pugi::xml_node before = root.first_child();
+    while (before && rank(SectionOrder, localName(before)) <= rank(SectionOrder, name))
+        before = before.next_sibling();
+    pugi::xml_node created =
+        before ? root.insert_child_before(std::string(name).c_str(), before) : root.append_child(std::string(name).c_str());
+    created.append_attribute("count").set_value(0);
+    return created;
 }
 
-void CellStyles::updateCount(XmlElement& list)
+pugi::xml_node CellStyles::entry(std::string_view sectionName, int index) const
 {
-    list.setAttribute("count", std::to_string(list.children.size()));
+    int at = 0;
+    for (pugi::xml_node child : childNamed(document_.document_element(), sectionName).children())
+        if (child.type() == pugi::node_element && at++ == index)
+            return child;
+    return {};
+}
+
+void CellStyles::updateCount(pugi::xml_node list)
+{
+    pugi::xml_attribute count = list.attribute("count");
+    (count ? count : list.append_attribute("count")).set_value(static_cast<unsigned long long>(elementCount(list)));
 }
 
 int CellStyles::boxed(int format)
 {
-    // Borders first: creating a section may move the others.
-    XmlElement* borders = section("borders", true);
-    XmlElement* formats = section("cellXfs", true);
-    if (format < 0 || static_cast<std::size_t>(format) >= formats->children.size())
-        format = 0;
+    pugi::xml_node borders = section("borders");
+    pugi::xml_node formats = section("cellXfs");
     if (const auto known = boxed_.find(format); known != boxed_.end())
         return known->second;
-
-    if (borders->children.empty()) {
-        XmlElement empty("border");
-        for (const char* side : {"left", "right", "top", "bottom", "diagonal"})
-            empty.append(XmlElement(side));
-        borders->append(std::move(empty));
+    if (!entry("cellXfs", format)) {
+        format = 0;
+        if (const auto known = boxed_.find(format); known != boxed_.end())
+            return known->second;
     }
-    XmlElement xf = formats->children[static_cast<std::size_t>(format)];
-    int borderIndex = toInteger(xf.attribute("borderId"));
-    if (borderIndex < 0 || static_cast<std::size_t>(borderIndex) >= borders->children.size())
-        borderIndex = 0;
 
-    XmlElement border = borders->children[static_cast<std::size_t>(borderIndex)];
-    for (XmlElement& side : border.children) {
-        if (side.localName() == "start")
-            side.name = "left";
-        else if (side.localName() == "end")
-            side.name = "right";
+    if (elementCount(borders) == 0) {
+        pugi::xml_node empty = borders.append_child("border");
+        for (const char* side : {"left", "right", "top", "bottom", "diagonal"})
+            empty.append_child(side);
+    }
+    pugi::xml_node xf = formats.append_copy(entry("cellXfs", format));
+    pugi::xml_node source = entry("borders", toInteger(xf.attribute("borderId")));
+    pugi::xml_node border = borders.append_copy(source ? source : entry("borders", 0));
+    for (pugi::xml_node side : border.children()) {
+        if (localName(side) == "start")
+            side.set_name("left");
+        else if (localName(side) == "end")
+            side.set_name("right");
     }
     for (const char* sideName : {"left", "right", "top", "bottom"}) {
-        XmlElement* side = border.child(sideName);
-        if (!side)
-            side = &border.append(XmlElement(sideName));
-        side->attributes.clear();
-        side->setAttribute("style", "thick");
-        side->children.clear();
-        XmlElement color("color");
-        color.setAttribute("auto", "1");
-        side->append(std::move(color));
+        pugi::xml_node side = childNamed(border, sideName);
+        if (side)
+            border.remove_child(side);
+        side = border.append_child(sideName);
+        side.append_attribute("style").set_value("thick");
+        side.append_child("color").append_attribute("auto").set_value(1);
     }
-    std::stable_sort(border.children.begin(), border.children.end(), [](const XmlElement& a, const XmlElement& b) {
-        return borderRank(a.localName()) < borderRank(b.localName());
+    std::vector<pugi::xml_node> sides(border.children().begin(), border.children().end());
+    std::stable_sort(sides.begin(), sides.end(), [](pugi::xml_node a, pugi::xml_node b) {
+        return rank(BorderOrder, localName(a)) < rank(BorderOrder, localName(b));
     });
-    borders->append(std::move(border));
-    updateCount(*borders);
+    for (pugi::xml_node side : sides)
+        border.append_move(side);
+    updateCount(borders);
 
-    xf.setAttribute("borderId", std::to_string(borders->children.size() - 1));
-    xf.setAttribute("applyBorder", "1");
-    formats->append(std::move(xf));
-    updateCount(*formats);
-    const int result = static_cast<int>(formats->children.size()) - 1;
+    pugi::xml_attribute borderId = xf.attribute("borderId");
+    (borderId ? borderId : xf.append_attribute("borderId")).set_value(static_cast<unsigned long long>(elementCount(borders) - 1));
+    pugi::xml_attribute apply = xf.attribute("applyBorder");
+    (apply ? apply : xf.append_attribute("applyBorder")).set_value(1);
+    updateCount(formats);
+    const int result = static_cast<int>(elementCount(formats)) - 1;
     boxed_[format] = result;
     boxed_[result] = result;
     return result;
@@ -162,19 +175,13 @@ int CellStyles::boxed(int format)
 
 bool CellStyles::isBoxed(int format) const
 {
-    const XmlElement* formats = root_.child("cellXfs");
-    const XmlElement* borders = root_.child("borders");
-    if (!formats || !borders || format < 0 || static_cast<std::size_t>(format) >= formats->children.size())
+    pugi::xml_node xf = entry("cellXfs", format);
+    pugi::xml_node border = xf ? entry("borders", toInteger(xf.attribute("borderId"))) : pugi::xml_node();
+    if (!border)
         return false;
-    const int borderIndex = toInteger(formats->children[static_cast<std::size_t>(format)].attribute("borderId"));
-    if (borderIndex < 0 || static_cast<std::size_t>(borderIndex) >= borders->children.size())
-        return false;
-    const XmlElement& border = borders->children[static_cast<std::size_t>(borderIndex)];
-    for (const char* sideName : {"left", "right", "top", "bottom"}) {
-        const XmlElement* side = border.child(sideName);
-        if (!side || side->attributeOr("style") != "thick")
+    for (const char* sideName : {"left", "right", "top", "bottom"})
+        if (std::string_view(childNamed(border, sideName).attribute("style").value()) != "thick")
             return false;
-    }
     return true;
 }
 

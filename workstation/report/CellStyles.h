@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/XmlElement.h"
+#include "report/XmlDocument.h"
 
 #include <map>
 #include <string>
@@ -30,10 +30,11 @@ public:
     bool isBoxed(int format) const;
 
 private:
-    XmlElement* section(std::string_view name, bool create);
-    static void updateCount(XmlElement& list);
+    pugi::xml_node section(std::string_view name);
+    pugi::xml_node entry(std::string_view sectionName, int index) const;
+    static void updateCount(pugi::xml_node list);
 
-    XmlElement root_;
+    XmlDocument document_;
     std::map<int, int> boxed_;
 };
 

@@ -1,6 +1,6 @@
 #include "report/SharedStringTable.h"
 
-#include "report/XmlElement.h"
+#include "report/XmlDocument.h"
 
 namespace vantor {
 
@@ -14,33 +14,33 @@ int SharedStringTable::index(const std::string& text)
 
 std::string SharedStringTable::toXml(std::size_t references) const
 {
-    XmlElement root("sst");
-    root.setAttribute("xmlns", "http://schemas.openxmlformats.org/spreadsheetml/2006/main");
-    root.setAttribute("count", std::to_string(references));
-    root.setAttribute("uniqueCount", std::to_string(strings_.size()));
-    root.children.reserve(strings_.size());
+    XmlDocument document;
+    pugi::xml_node root = document.append_child("sst");
+    root.append_attribute("xmlns").set_value("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
+    root.append_attribute("count").set_value(static_cast<unsigned long long>(references));
+    root.append_attribute("uniqueCount").set_value(static_cast<unsigned long long>(strings_.size()));
     for (const std::string& text : strings_) {
-        XmlElement& item = root.append(XmlElement("si"));
-        XmlElement& t = item.append(XmlElement("t"));
-        t.text = text;
-        const bool edgeBlank = !text.empty() && (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' ||
-                                                 text.back() == '\t' || text.find('\n') != std::string::npos);
+        pugi::xml_node t = root.append_child("si").append_child("t");
+        const std::string safe = xmlSafeText(text);
+        const bool edgeBlank = !safe.empty() && (safe.front() == ' ' || safe.back() == ' ' || safe.front() == '\t' ||
+                                                 safe.back() == '\t' || safe.find('\n') != std::string::npos);
         if (edgeBlank)
-            t.setAttribute("xml:space", "preserve");
+            t.append_attribute("xml:space").set_value("preserve");
+        t.text().set(safe.c_str());
     }
-    return serializeXml(root);
+    return document.toText();
 }
 
-std::string SharedStringTable::itemText(const XmlElement& item)
+std::string SharedStringTable::itemText(pugi::xml_node item)
 {
     std::string text;
-    for (const XmlElement& part : item.children) {
-        if (part.localName() == "t") {
-            text += part.text;
-        } else if (part.localName() == "r") {
-            for (const XmlElement& run : part.children)
-                if (run.localName() == "t")
-                    text += run.text;
+    for (pugi::xml_node part : item.children()) {
+        if (localName(part) == "t") {
+            text += textOf(part);
+        } else if (localName(part) == "r") {
+            for (pugi::xml_node run : part.children())
+                if (localName(run) == "t")
+                    text += textOf(run);
         }
     }
     return text;
@@ -48,13 +48,12 @@ std::string SharedStringTable::itemText(const XmlElement& item)
 
 bool SharedStringTable::parse(std::string_view xml, std::vector<std::string>& strings, std::string& error)
 {
-    XmlElement root;
-    if (!parseXml(xml, root, error))
+    XmlDocument document;
+    if (!document.parse(xml, error))
         return false;
     strings.clear();
-    strings.reserve(root.children.size());
-    for (const XmlElement& item : root.children)
-        if (item.localName() == "si")
+    for (pugi::xml_node item : document.document_element().children())
+        if (localName(item) == "si")
             strings.push_back(itemText(item));
     return true;
 }

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <pugixml.hpp>
+
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace vantor {
-
-struct XmlElement;
 
 // The workbook's shared string table: each distinct cell text once, cells
 // refer to it by index. Read from a template, built afresh when saving.
@@ -20,6 +20,7 @@ public:
     const std::vector<std::string>& strings() const { return strings_; }
 
     // The xl/sharedStrings.xml part; references counts the cells that use it.
+    // Characters XML cannot carry are left out (see xmlSafeText).
     std::string toXml(std::size_t references) const;
 
     // Reads a sharedStrings part. Rich text runs are joined into plain text;
@@ -27,7 +28,7 @@ public:
     static bool parse(std::string_view xml, std::vector<std::string>& strings, std::string& error);
 
     // The plain text of a string item (<si> or an inline <is>).
-    static std::string itemText(const XmlElement& item);
+    static std::string itemText(pugi::xml_node item);
 
 private:
     std::vector<std::string> strings_;

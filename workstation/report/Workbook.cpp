@@ -1,10 +1,12 @@
 #include "report/Workbook.h"
 
 #include "report/SharedStringTable.h"
-#include "report/XmlElement.h"
+#include "report/XmlDocument.h"
 #include "report/ZipReader.h"
 #include "report/ZipWriter.h"
 #include "startup/ProfileFile.h"
+
+#include <QString>
 
 #include <algorithm>
 #include <cstdlib>
@@ -76,40 +78,51 @@ bool readRelationships(ZipReader& zip, const std::string& part, std::map<std::st
         error = zip.error();
         return false;
     }
-    XmlElement root;
-    if (!parseXml(*bytes, root, error)) {
+    XmlDocument document;
+    if (!document.parse(*bytes, error)) {
         error = relsName + ": " + error;
         return false;
     }
-    for (const XmlElement& r : root.children) {
-        if (r.localName() != "Relationship" || r.attributeOr("TargetMode") == "External")
+    for (pugi::xml_node r : document.document_element().children()) {
+        if (localName(r) != "Relationship" || std::string_view(r.attribute("TargetMode").value()) == "External")
             continue;
-        result[r.attributeOr("Id")] = {r.attributeOr("Type"), resolve(folderOf(part), r.attributeOr("Target"))};
+        result[r.attribute("Id").value()] = {r.attribute("Type").value(),
+                                             resolve(folderOf(part), r.attribute("Target").value())};
     }
     return true;
 }
 
-XmlElement relationship(const std::string& id, const std::string& type, const std::string& target)
+// Appends an element with attributes given as name, value pairs.
+pugi::xml_node add(pugi::xml_node parent, const char* name,
+                   std::initializer_list<std::pair<const char*, std::string>> attributes)
 {
-    XmlElement r("Relationship");
-    r.setAttribute("Id", id);
-    r.setAttribute("Type", type);
-    r.setAttribute("Target", target);
-    return r;
+    pugi::xml_node element = parent.append_child(name);
+    for (const auto& [key, value] : attributes)
+        element.append_attribute(key).set_value(value.c_str());
+    return element;
 }
 
-unsigned char fold(char c)
+bool isAscii(std::string_view text)
 {
-    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : static_cast<unsigned char>(c);
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char foldAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 } // namespace
 
 bool Workbook::namesEqual(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return fold(x) == fold(y);
-           });
+    if (isAscii(a) && isAscii(b))
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldAscii(x) == foldAscii(y); });
+    // Spreadsheets compare sheet names by Unicode case folding: "É" and "é",
+    // full-width "Ａ" and "ａ" collide.
+    return QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size()))
+               .compare(QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size())), Qt::CaseInsensitive) == 0;
 }
 
 bool Workbook::loadFile(const std::string& path, std::string& error)
@@ -151,8 +164,8 @@ bool Workbook::loadBytes(std::string bytes, std::string& error)
         error = "no workbook part (" + zip.error() + ")";
         return false;
     }
-    XmlElement workbook;
-    if (!parseXml(*workbookBytes, workbook, error)) {
+    XmlDocument workbook;
+    if (!workbook.parse(*workbookBytes, error)) {
         error = workbookPart + ": " + error;
         return false;
     }
@@ -185,18 +198,19 @@ bool Workbook::loadBytes(std::string bytes, std::string& error)
             theme_ = *part;
     }
 
-    const XmlElement* sheets = workbook.child("sheets");
+    pugi::xml_node root = workbook.document_element();
+    pugi::xml_node sheets = childNamed(root, "sheets");
     if (!sheets) {
         error = "the workbook lists no sheets";
         return false;
     }
-    for (const XmlElement& entry : sheets->children) {
-        if (entry.localName() != "sheet")
+    for (pugi::xml_node entry : sheets.children()) {
+        if (localName(entry) != "sheet")
             continue;
         std::string id;
-        for (const auto& [key, value] : entry.attributes)
-            if (key == "r:id" || endsWith(key, ":id"))
-                id = value;
+        for (pugi::xml_attribute attribute : entry.attributes())
+            if (endsWith(attribute.name(), ":id"))
+                id = attribute.value();
         const auto found = rels.find(id);
         if (found == rels.end() || !endsWith(found->second.type, "/worksheet"))
             continue; // chart sheets and dialog sheets are not carried
@@ -206,100 +220,89 @@ bool Workbook::loadBytes(std::string bytes, std::string& error)
             return false;
         }
         NamedSheet named;
-        named.name = entry.attributeOr("name");
+        named.name = entry.attribute("name").value();
         if (!named.sheet.load(*part, sharedStrings, error)) {
             error = found->second.target + ": " + error;
             return false;
         }
         sheets_.push_back(std::move(named));
     }
-    if (const XmlElement* views = workbook.child("bookViews"))
-        if (const XmlElement* view = views->child("workbookView"))
-            setActiveSheet(std::atoi(view->attributeOr("activeTab", "0").c_str()));
+    pugi::xml_node view = childNamed(childNamed(root, "bookViews"), "workbookView");
+    setActiveSheet(view.attribute("activeTab").as_int(0));
     return true;
 }
 
 std::string Workbook::toBytes() const
 {
-    XmlElement types("Types");
-    types.setAttribute("xmlns", "http://schemas.openxmlformats.org/package/2006/content-types");
-    const auto addDefault = [&](const char* extension, const char* type) {
-        XmlElement d("Default");
-        d.setAttribute("Extension", extension);
-        d.setAttribute("ContentType", type);
-        types.append(std::move(d));
+    const std::string relationshipType = std::string(RelationshipNamespace) + "/";
+    const std::string officeType = "application/vnd.openxmlformats-officedocument.";
+
+    XmlDocument types;
+    pugi::xml_node typesRoot =
+        add(types, "Types", {{"xmlns", "http://schemas.openxmlformats.org/package/2006/content-types"}});
+    add(typesRoot, "Default", {{"Extension", "rels"}, {"ContentType", "application/vnd.openxmlformats-package.relationships+xml"}});
+    add(typesRoot, "Default", {{"Extension", "xml"}, {"ContentType", "application/xml"}});
+    const auto addOverride = [&](const std::string& part, const std::string& type) {
+        add(typesRoot, "Override", {{"PartName", "/" + part}, {"ContentType", officeType + type}});
     };
-    const auto addOverride = [&](const std::string& part, const char* type) {
-        XmlElement o("Override");
-        o.setAttribute("PartName", "/" + part);
-        o.setAttribute("ContentType", type);
-        types.append(std::move(o));
+    addOverride("xl/workbook.xml", "spreadsheetml.sheet.main+xml");
+
+    XmlDocument packageRels;
+    add(add(packageRels, "Relationships", {{"xmlns", PackageRelationshipNamespace}}), "Relationship",
+        {{"Id", "rId1"}, {"Type", relationshipType + "officeDocument"}, {"Target", "xl/workbook.xml"}});
+
+    XmlDocument workbook;
+    pugi::xml_node workbookRoot = add(workbook, "workbook", {{"xmlns", MainNamespace}, {"xmlns:r", RelationshipNamespace}});
+    add(add(workbookRoot, "bookViews", {}), "workbookView", {{"activeTab", std::to_string(active_)}});
+    pugi::xml_node sheetList = add(workbookRoot, "sheets", {});
+
+    XmlDocument workbookRels;
+    pugi::xml_node workbookRelsRoot = add(workbookRels, "Relationships", {{"xmlns", PackageRelationshipNamespace}});
+    int nextId = 1;
+    const auto addRelationship = [&](const char* type, const std::string& target) {
+        const std::string id = "rId" + std::to_string(nextId++);
+        add(workbookRelsRoot, "Relationship", {{"Id", id}, {"Type", relationshipType + type}, {"Target", target}});
+        return id;
     };
-    addDefault("rels", "application/vnd.openxmlformats-package.relationships+xml");
-    addDefault("xml", "application/xml");
-    addOverride("xl/workbook.xml", "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml");
-
-    XmlElement packageRels("Relationships");
-    packageRels.setAttribute("xmlns", PackageRelationshipNamespace);
-    packageRels.append(relationship("rId1", std::string(RelationshipNamespace) + "/officeDocument", "xl/workbook.xml"));
-
-    XmlElement workbook("workbook");
-    workbook.setAttribute("xmlns", MainNamespace);
-    workbook.setAttribute("xmlns:r", RelationshipNamespace);
-    XmlElement& views = workbook.append(XmlElement("bookViews"));
-    XmlElement& view = views.append(XmlElement("workbookView"));
-    view.setAttribute("activeTab", std::to_string(active_));
-    XmlElement& sheetList = workbook.append(XmlElement("sheets"));
-
-    XmlElement workbookRels("Relationships");
-    workbookRels.setAttribute("xmlns", PackageRelationshipNamespace);
 
     SharedStringTable strings;
     std::size_t references = 0;
     std::vector<std::pair<std::string, std::string>> sheetParts;
     for (std::size_t i = 0; i < sheets_.size(); ++i) {
-        const std::string id = "rId" + std::to_string(i + 1);
         const std::string part = "worksheets/sheet" + std::to_string(i + 1) + ".xml";
-        XmlElement& entry = sheetList.append(XmlElement("sheet"));
-        entry.setAttribute("name", sheets_[i].name);
-        entry.setAttribute("sheetId", std::to_string(i + 1));
-        entry.setAttribute("r:id", id);
-        workbookRels.append(relationship(id, std::string(RelationshipNamespace) + "/worksheet", part));
-        addOverride("xl/" + part, "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml");
+        const std::string id = addRelationship("worksheet", part);
+        add(sheetList, "sheet", {{"name", xmlSafeText(sheets_[i].name)}, {"sheetId", std::to_string(i + 1)}, {"r:id", id}});
+        addOverride("xl/" + part, "spreadsheetml.worksheet+xml");
         sheetParts.emplace_back("xl/" + part,
                                 sheets_[i].sheet.toXml(strings, references, static_cast<int>(i) == active_));
     }
-    const std::size_t next = sheets_.size() + 1;
-    workbookRels.append(relationship("rId" + std::to_string(next), std::string(RelationshipNamespace) + "/styles",
-                                     "styles.xml"));
-    addOverride("xl/styles.xml", "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml");
-    workbookRels.append(relationship("rId" + std::to_string(next + 1),
-                                     std::string(RelationshipNamespace) + "/sharedStrings", "sharedStrings.xml"));
-    addOverride("xl/sharedStrings.xml",
-                "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml");
+    addRelationship("styles", "styles.xml");
+    addOverride("xl/styles.xml", "spreadsheetml.styles+xml");
+    addRelationship("sharedStrings", "sharedStrings.xml");
+    addOverride("xl/sharedStrings.xml", "spreadsheetml.sharedStrings+xml");
     if (theme_) {
-        workbookRels.append(relationship("rId" + std::to_string(next + 2),
-                                         std::string(RelationshipNamespace) + "/theme", "theme/theme1.xml"));
-        addOverride("xl/theme/theme1.xml", "application/vnd.openxmlformats-officedocument.theme+xml");
+        addRelationship("theme", "theme/theme1.xml");
+        addOverride("xl/theme/theme1.xml", "theme+xml");
     }
 
     ZipWriter zip;
-    zip.add("[Content_Types].xml", serializeXml(types));
-    zip.add("_rels/.rels", serializeXml(packageRels));
-    zip.add("xl/workbook.xml", serializeXml(workbook));
-    zip.add("xl/_rels/workbook.xml.rels", serializeXml(workbookRels));
+    zip.add("[Content_Types].xml", types.toText());
+    zip.add("_rels/.rels", packageRels.toText());
+    zip.add("xl/workbook.xml", workbook.toText());
+    zip.add("xl/_rels/workbook.xml.rels", workbookRels.toText());
     zip.add("xl/styles.xml", styles_.toXml());
     if (theme_)
         zip.add("xl/theme/theme1.xml", *theme_);
-    for (const auto& [part, xml] : sheetParts)
-        zip.add(part, xml);
+    for (auto& [part, xml] : sheetParts)
+        zip.add(part, std::move(xml));
     zip.add("xl/sharedStrings.xml", strings.toXml(references));
     return zip.finish();
 }
 
 bool Workbook::saveFile(const std::string& path, std::string& error) const
 {
-    if (!writeFileAtomically(path, toBytes())) {
+    const std::string bytes = toBytes();
+    if (bytes.empty() || !writeFileAtomically(path, bytes)) {
         error = "cannot write the file";
         return false;
     }

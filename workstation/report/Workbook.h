@@ -31,7 +31,7 @@ public:
 
     int sheetCount() const { return static_cast<int>(sheets_.size()); }
     // -1 when there is no sheet of that name (names compare as a spreadsheet
-    // does: ASCII letters without regard to case).
+    // does: without regard to case, for every script that has case).
     int sheetIndex(std::string_view name) const;
     const std::string& sheetName(int index) const { return sheets_.at(static_cast<std::size_t>(index)).name; }
     Worksheet& sheet(int index) { return sheets_.at(static_cast<std::size_t>(index)).sheet; }

@@ -11,13 +11,17 @@ namespace vantor {
 
 namespace {
 
-int toInteger(const std::string* text, int fallback)
+int toInteger(const char* text, int fallback)
 {
-    if (!text)
-        return fallback;
+    const std::string_view view = text ? text : "";
     int value = fallback;
-    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
-    return error == std::errc() ? value : fallback;
+    const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+    return error == std::errc() && !view.empty() ? value : fallback;
+}
+
+int toInteger(pugi::xml_attribute attribute, int fallback)
+{
+    return attribute ? toInteger(attribute.value(), fallback) : fallback;
 }
 
 std::string numberText(double value)
@@ -25,11 +29,6 @@ std::string numberText(double value)
     char buffer[32];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return error == std::errc() ? std::string(buffer, end) : "0";
-}
-
-bool isTrue(const std::string* text)
-{
-    return text && (*text == "1" || *text == "true");
 }
 
 // Children of a worksheet that point at other parts of the source package.
@@ -40,25 +39,40 @@ bool refersToOtherParts(std::string_view local)
     return std::find(std::begin(names), std::end(names), local) != std::end(names);
 }
 
+void setOrRemove(pugi::xml_node element, const char* name, bool set, const char* value)
+{
+    if (!set)
+        element.remove_attribute(name);
+    else if (pugi::xml_attribute existing = element.attribute(name))
+        existing.set_value(value);
+    else
+        element.append_attribute(name).set_value(value);
+}
+
 } // namespace
 
 bool Worksheet::load(std::string_view xml, const std::vector<std::string>& sharedStrings, std::string& error)
 {
     rows_.clear();
-    if (!parseXml(xml, root_, error))
+    columns_.clear();
+    if (!document_.parse(xml, error))
         return false;
-    if (root_.localName() != "worksheet") {
+    pugi::xml_node root = document_.document_element();
+    if (localName(root) != "worksheet") {
         error = "not a worksheet";
         return false;
     }
-    XmlElement* data = root_.child("sheetData");
+    pugi::xml_node data = childNamed(root, "sheetData");
     if (!data) {
         error = "worksheet without sheetData";
         return false;
     }
+    for (pugi::xml_node col : childNamed(root, "cols").children())
+        columns_.push_back({toInteger(col.attribute("min"), 0), toInteger(col.attribute("max"), 0),
+                            std::max(0, toInteger(col.attribute("style"), 0))});
     int previousRow = 0;
-    for (XmlElement& rowElement : data->children) {
-        if (rowElement.localName() != "row")
+    for (pugi::xml_node rowElement : data.children()) {
+        if (localName(rowElement) != "row")
             continue;
         const int rowNumber = toInteger(rowElement.attribute("r"), previousRow + 1);
         if (rowNumber < 1 || rowNumber > CellAddress::MaximumRow) {
@@ -67,18 +81,18 @@ bool Worksheet::load(std::string_view xml, const std::vector<std::string>& share
         }
         previousRow = rowNumber;
         Row& row = rows_[rowNumber];
-        for (auto& attribute : rowElement.attributes)
-            if (attribute.first != "r" && attribute.first != "spans")
-                row.attributes.push_back(attribute);
+        for (pugi::xml_attribute attribute : rowElement.attributes())
+            if (std::string_view(attribute.name()) != "r" && std::string_view(attribute.name()) != "spans")
+                row.attributes.emplace_back(attribute.name(), attribute.value());
         int previousColumn = 0;
-        for (XmlElement& c : rowElement.children) {
-            if (c.localName() != "c")
+        for (pugi::xml_node c : rowElement.children()) {
+            if (localName(c) != "c")
                 continue;
             int column = previousColumn + 1;
-            if (const std::string* reference = c.attribute("r")) {
-                const auto address = CellAddress::parse(*reference);
+            if (const pugi::xml_attribute reference = c.attribute("r")) {
+                const auto address = CellAddress::parse(reference.value());
                 if (!address || address->row != rowNumber) {
-                    error = "bad cell reference \"" + *reference + "\"";
+                    error = std::string("bad cell reference \"") + reference.value() + "\"";
                     return false;
                 }
                 column = address->column;
@@ -90,12 +104,13 @@ bool Worksheet::load(std::string_view xml, const std::vector<std::string>& share
             previousColumn = column;
             Cell cell;
             cell.style = std::max(0, toInteger(c.attribute("s"), 0));
-            const std::string type = c.attributeOr("t", "n");
-            const XmlElement* value = c.child("v");
-            if (c.child("f")) {
+            const std::string_view type = c.attribute("t") ? c.attribute("t").value() : "n";
+            pugi::xml_node value = childNamed(c, "v");
+            const std::string valueText = textOf(value);
+            if (childNamed(c, "f")) {
                 cell.kind = Cell::Kind::Kept;
             } else if (type == "s") {
-                const int index = value ? toInteger(&value->text, -1) : -1;
+                const int index = value ? toInteger(valueText.c_str(), -1) : -1;
                 if (index < 0 || static_cast<std::size_t>(index) >= sharedStrings.size()) {
                     error = "shared string index out of range";
                     return false;
@@ -104,105 +119,67 @@ bool Worksheet::load(std::string_view xml, const std::vector<std::string>& share
                 cell.text = sharedStrings[static_cast<std::size_t>(index)];
             } else if (type == "inlineStr") {
                 cell.kind = Cell::Kind::Text;
-                if (const XmlElement* item = c.child("is"))
-                    cell.text = SharedStringTable::itemText(*item);
+                cell.text = SharedStringTable::itemText(childNamed(c, "is"));
             } else if (type == "str") {
                 cell.kind = Cell::Kind::Text;
-                cell.text = value ? value->text : std::string();
+                cell.text = valueText;
             } else if (type == "n" && value) {
                 char* end = nullptr;
-                cell.number = std::strtod(value->text.c_str(), &end);
-                cell.kind = end && *end == '\0' && !value->text.empty() ? Cell::Kind::Number : Cell::Kind::Kept;
+                cell.number = std::strtod(valueText.c_str(), &end);
+                cell.kind = end && *end == '\0' && !valueText.empty() ? Cell::Kind::Number : Cell::Kind::Kept;
             } else if (value) {
                 cell.kind = Cell::Kind::Kept; // truth values, errors, dates
             }
             if (cell.kind == Cell::Kind::Kept)
-                cell.kept = c;
+                cell.text = xmlOf(c);
             row.cells[column] = std::move(cell);
         }
     }
-    data->children.clear();
-    data->text.clear();
+    data.remove_children();
     return true;
 }
 
 std::string Worksheet::toXml(SharedStringTable& strings, std::size_t& references, bool selected) const
 {
-    XmlElement root = root_;
-    std::erase_if(root.children, [](const XmlElement& e) { return refersToOtherParts(e.localName()); });
-    for (XmlElement& child : root.children) {
-        if (child.localName() == "pageSetup")
-            child.removeAttribute("r:id");
-        if (child.localName() == "sheetViews") {
-            for (XmlElement& view : child.children) {
-                if (view.localName() != "sheetView")
-                    continue;
-                if (selected)
-                    view.setAttribute("tabSelected", "1");
-                else
-                    view.removeAttribute("tabSelected");
-            }
-        }
+    XmlDocument document = document_;
+    pugi::xml_node root = document.document_element();
+    for (pugi::xml_node child = root.first_child(); child;) {
+        pugi::xml_node next = child.next_sibling();
+        if (refersToOtherParts(localName(child)))
+            root.remove_child(child);
+        child = next;
     }
-    // The rows are written straight into the text: a report holds tens of
-    // thousands of cells, and an element tree for each would cost more than
-    // the deflating of the package.
-    const XmlElement* data = root.child("sheetData");
-    const std::string dataName = data->name;
-    std::string rowsXml;
+    if (pugi::xml_node setup = childNamed(root, "pageSetup"))
+        setup.remove_attribute("r:id");
+    for (pugi::xml_node view : childNamed(root, "sheetViews").children())
+        if (localName(view) == "sheetView")
+            setOrRemove(view, "tabSelected", selected, "1");
+
+    pugi::xml_node data = childNamed(root, "sheetData");
     for (const auto& [rowNumber, row] : rows_) {
-        rowsXml += "<row r=\"";
-        rowsXml += std::to_string(rowNumber);
-        rowsXml += '"';
-        for (const auto& [key, value] : row.attributes) {
-            rowsXml += ' ';
-            rowsXml += key;
-            rowsXml += "=\"";
-            rowsXml += escapeXml(value);
-            rowsXml += '"';
-        }
-        rowsXml += '>';
+        pugi::xml_node rowElement = data.append_child("row");
+        rowElement.append_attribute("r").set_value(rowNumber);
+        for (const auto& [key, value] : row.attributes)
+            rowElement.append_attribute(key.c_str()).set_value(value.c_str());
         for (const auto& [column, cell] : row.cells) {
-            const std::string reference = CellAddress::reference(rowNumber, column);
+            pugi::xml_node c;
             if (cell.kind == Cell::Kind::Kept) {
-                XmlElement c = cell.kept;
-                c.setAttribute("r", reference);
-                if (cell.style > 0)
-                    c.setAttribute("s", std::to_string(cell.style));
-                else
-                    c.removeAttribute("s");
-                appendXml(c, rowsXml);
-                continue;
-            }
-            rowsXml += "<c r=\"";
-            rowsXml += reference;
-            rowsXml += '"';
-            if (cell.style > 0) {
-                rowsXml += " s=\"";
-                rowsXml += std::to_string(cell.style);
-                rowsXml += '"';
-            }
+                rowElement.append_buffer(cell.text.data(), cell.text.size());
+                c = rowElement.last_child();
+            } else
+                c = rowElement.append_child("c");
+            setOrRemove(c, "r", true, CellAddress::reference(rowNumber, column).c_str());
+            setOrRemove(c, "s", cell.style > 0, std::to_string(cell.style).c_str());
             if (cell.kind == Cell::Kind::Number) {
-                rowsXml += "><v>";
-                rowsXml += numberText(cell.number);
-                rowsXml += "</v></c>";
+                c.append_child("v").text().set(numberText(cell.number).c_str());
             } else if (cell.kind == Cell::Kind::Text) {
-                rowsXml += " t=\"s\"><v>";
-                rowsXml += std::to_string(strings.index(cell.text));
-                rowsXml += "</v></c>";
+                c.append_attribute("t").set_value("s");
+                c.append_child("v").text().set(strings.index(cell.text));
                 ++references;
-            } else {
-                rowsXml += "/>";
             }
         }
-        rowsXml += "</row>";
     }
-    std::string xml = serializeXml(root);
-    const std::string emptyData = "<" + dataName + "/>";
-    const std::size_t at = xml.find(emptyData);
-    if (at != std::string::npos)
-        xml.replace(at, emptyData.size(), "<" + dataName + ">" + rowsXml + "</" + dataName + ">");
-    return xml;
+    return document.toText();
 }
 
 const Cell* Worksheet::cell(int row, int column) const
@@ -233,7 +210,6 @@ void Worksheet::setText(int row, int column, std::string text)
         return;
     c->kind = text.empty() ? Cell::Kind::Empty : Cell::Kind::Text;
     c->text = std::move(text);
-    c->kept = XmlElement();
 }
 
 void Worksheet::setNumber(int row, int column, double value)
@@ -244,20 +220,13 @@ void Worksheet::setNumber(int row, int column, double value)
     c->kind = Cell::Kind::Number;
     c->number = value;
     c->text.clear();
-    c->kept = XmlElement();
 }
 
 int Worksheet::columnStyle(int column) const
 {
-    const XmlElement* columns = root_.child("cols");
-    if (!columns)
-        return 0;
-    for (const XmlElement& col : columns->children) {
-        const int first = toInteger(col.attribute("min"), 0);
-        const int last = toInteger(col.attribute("max"), 0);
-        if (column >= first && column <= last)
-            return std::max(0, toInteger(col.attribute("style"), 0));
-    }
+    for (const ColumnRange& range : columns_)
+        if (column >= range.first && column <= range.last)
+            return range.style;
     return 0;
 }
 
@@ -268,13 +237,14 @@ int Worksheet::style(int row, int column) const
     const auto r = rows_.find(row);
     if (r != rows_.end()) {
         const auto& attributes = r->second.attributes;
-        const auto find = [&](std::string_view name) -> const std::string* {
+        const auto find = [&](std::string_view name) -> const char* {
             for (const auto& [key, value] : attributes)
                 if (key == name)
-                    return &value;
+                    return value.c_str();
             return nullptr;
         };
-        if (isTrue(find("customFormat")))
+        const char* custom = find("customFormat");
+        if (custom && (std::string_view(custom) == "1" || std::string_view(custom) == "true"))
             return std::max(0, toInteger(find("s"), 0));
     }
     return columnStyle(column);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/XmlElement.h"
+#include "report/XmlDocument.h"
 
 #include <map>
 #include <string>
@@ -19,8 +19,7 @@ struct Cell {
     Kind kind = Kind::Empty;
     int style = 0;
     double number = 0.0;
-    std::string text;
-    XmlElement kept; // the <c> element of a Kept cell
+    std::string text; // a Text cell's text; a Kept cell's <c> element as XML
 };
 
 // One worksheet part: the cells by row and column, and the rest of the part
@@ -64,8 +63,15 @@ private:
     Cell* touch(int row, int column);
     int columnStyle(int column) const;
 
-    XmlElement root_; // the worksheet element; its sheetData is written from rows_
+    struct ColumnRange {
+        int first = 0;
+        int last = 0;
+        int style = 0;
+    };
+
+    XmlDocument document_; // the worksheet part; its sheetData is written from rows_
     std::map<int, Row> rows_;
+    std::vector<ColumnRange> columns_; // the formats of <cols>, read once
 };
 
 } // namespace vantor

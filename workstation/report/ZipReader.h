@@ -1,21 +1,28 @@
 #pragma once
 
-#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+struct zip;
+
 namespace vantor {
 
-// Reads the entries of a zip archive held in memory: stored and deflated
-// entries, names as written. Every offset and size is checked against the
-// archive, each entry's CRC is verified, and an entry that claims more than
-// MaximumEntrySize bytes is refused, so a damaged or hostile file gives an
-// error, never a crash or an allocation the file does not justify.
+// Reads the entries of a zip archive held in memory, through libzip: the
+// archive's consistency is checked when it is opened and each entry's CRC
+// when it is read, and an entry that claims more than MaximumEntrySize bytes
+// is refused, so a damaged or hostile file gives an error, never an
+// allocation the file does not justify.
 class ZipReader {
 public:
     static constexpr std::size_t MaximumEntrySize = 256U << 20;
+
+    ZipReader();
+    ~ZipReader();
+    ZipReader(const ZipReader&) = delete;
+    ZipReader& operator=(const ZipReader&) = delete;
 
     // False (and error() says why) when the bytes are not a readable archive.
     bool open(std::string archive);
@@ -25,21 +32,15 @@ public:
     std::vector<std::string> names() const;
     bool contains(std::string_view name) const;
 
-    // The entry's bytes; nullopt (and error()) when it is absent, damaged or
-    // of an unsupported method.
+    // The entry's bytes; nullopt (and error()) when it is absent or damaged.
     std::optional<std::string> read(std::string_view name);
 
 private:
-    struct Entry {
-        std::string name;
-        std::uint16_t method = 0;
-        std::uint32_t crc = 0;
-        std::uint32_t compressedSize = 0;
-        std::uint32_t uncompressedSize = 0;
-        std::uint32_t localHeaderOffset = 0;
+    struct Closer {
+        void operator()(zip* archive) const;
     };
-    std::string archive_;
-    std::vector<Entry> entries_;
+    std::string archive_; // libzip reads from it while the archive is open
+    std::unique_ptr<zip, Closer> zip_;
     std::string error_;
 };
 

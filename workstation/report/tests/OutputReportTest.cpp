@@ -3,6 +3,8 @@
 #include "report/CellAddress.h"
 #include "report/OutputReport.h"
 #include "report/ReportSummaryRow.h"
+#include "report/ZipReader.h"
+#include "report/ZipWriter.h"
 #include "startup/WorkstationState.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +68,7 @@ std::set<std::string> refs(std::initializer_list<const char*> list)
 const std::string FirstName = "YAMADA^TARO";
 const std::string UnreadName = "SATO^JIRO";
 const std::string SecondName = "山田^花子";
+const std::string ThirdName = "MÜLLER^JÖRG";
 
 // Summary columns that hold numbers; all others hold texts.
 bool isNumberColumn(int column)
@@ -110,50 +113,73 @@ std::vector<std::string> expectedSecondRow()
     return v;
 }
 
+std::string valueOf(const WorkbookReading& book, const std::string& sheet, const std::string& ref)
+{
+    const CellReading* c = book.cell(sheet, ref);
+    return c ? c->value : std::string();
+}
+
+// Every column of a summary row: its value and its type.
+void checkSummaryRow(const WorkbookReading& book, int row, const std::vector<std::string>& expected)
+{
+    ASSERT_EQ(expected.size(), std::size_t(SummaryColumnCount));
+    for (int column = 1; column <= SummaryColumnCount; ++column) {
+        const std::string ref = CellAddress::reference(row, column);
+        SCOPED_TRACE(ref);
+        const CellReading* c = book.cell("PA_List", ref);
+        const std::string& want = expected[static_cast<std::size_t>(column - 1)];
+        EXPECT_EQ(c ? c->value : std::string(), want);
+        if (c && !want.empty()) {
+            EXPECT_EQ(c->kind, isNumberColumn(column) ? "int" : "str");
+        }
+    }
+}
+
+// The texts and sums of the fully read patient's form sheet.
+void checkFullFormValues(const WorkbookReading& book, const std::string& a)
+{
+    const auto value = [&](const char* ref) { return valueOf(book, a, ref); };
+    EXPECT_EQ(value("D3"), FirstName);
+    EXPECT_EQ(value("D4"), "00123");
+    EXPECT_EQ(value("D5"), "ACME");
+    EXPECT_EQ(value("D6"), "CT-1");
+    EXPECT_EQ(value("R3"), "2020/01/02 10:11:12");
+    EXPECT_EQ(value("B61"), "Nodules in both upper zones & <pleural> plaques");
+    EXPECT_EQ(value("C66"), "2026/12/07");
+    EXPECT_EQ(value("K66"), "Dr. Suzuki");
+    EXPECT_EQ(value("K67"), "");
+    EXPECT_EQ(value("T18"), "6");
+    EXPECT_EQ(value("T26"), "0");
+    EXPECT_EQ(value("T34"), "6");
+    EXPECT_EQ(value("J42"), "0");
+    EXPECT_EQ(value("T42"), "5");
+    EXPECT_EQ(value("B3"), "Name") << "template labels stay";
+    EXPECT_EQ(crossedCells(book, a), refs({"I16", "I47", "J48", "H56", "L54", "K56"}));
+}
+
+// The values of a cleared reading's form sheet.
+void checkClearedFormValues(const WorkbookReading& book, const std::string& b)
+{
+    EXPECT_EQ(valueOf(book, b, "D3"), b);
+    EXPECT_EQ(valueOf(book, b, "R3"), "");
+    EXPECT_EQ(valueOf(book, b, "T18"), "0");
+    EXPECT_EQ(valueOf(book, b, "B3"), "Name");
+    EXPECT_TRUE(crossedCells(book, b).empty());
+}
+
 // Every expectation of the two-reading report, checked on one reader's view.
 void checkTwoReadingReport(const WorkbookReading& book, const std::string& reader)
 {
     SCOPED_TRACE(reader);
     ASSERT_EQ(book.sheets, (std::vector<std::string>{"PA_List", FirstName, SecondName}));
-
-    const auto value = [&](const std::string& sheet, const std::string& ref) {
-        const CellReading* c = book.cell(sheet, ref);
-        return c ? c->value : std::string();
-    };
-    // Summary rows: every column's value and its type.
-    for (const auto& [row, expected] : {std::pair{6, expectedFirstRow()}, std::pair{7, expectedSecondRow()}}) {
-        ASSERT_EQ(expected.size(), std::size_t(SummaryColumnCount));
-        for (int column = 1; column <= SummaryColumnCount; ++column) {
-            const std::string ref = CellAddress::reference(row, column);
-            SCOPED_TRACE(ref);
-            const CellReading* c = book.cell("PA_List", ref);
-            const std::string& want = expected[static_cast<std::size_t>(column - 1)];
-            EXPECT_EQ(c ? c->value : std::string(), want);
-            if (c && !want.empty()) {
-                EXPECT_EQ(c->kind, isNumberColumn(column) ? "int" : "str");
-            }
-        }
-    }
-    EXPECT_EQ(value("PA_List", "A8"), "") << "the unread patient has no row";
-    EXPECT_EQ(value("PA_List", "B5"), "Name") << "template headings stay";
+    checkSummaryRow(book, 6, expectedFirstRow());
+    checkSummaryRow(book, 7, expectedSecondRow());
+    EXPECT_EQ(valueOf(book, "PA_List", "A8"), "") << "the unread patient has no row";
+    EXPECT_EQ(valueOf(book, "PA_List", "B5"), "Name") << "template headings stay";
 
     // First form sheet: texts, sums, boxes and crosses.
     const std::string& a = FirstName;
-    EXPECT_EQ(value(a, "D3"), FirstName);
-    EXPECT_EQ(value(a, "D4"), "00123");
-    EXPECT_EQ(value(a, "D5"), "ACME");
-    EXPECT_EQ(value(a, "D6"), "CT-1");
-    EXPECT_EQ(value(a, "R3"), "2020/01/02 10:11:12");
-    EXPECT_EQ(value(a, "B61"), "Nodules in both upper zones & <pleural> plaques");
-    EXPECT_EQ(value(a, "C66"), "2026/12/07");
-    EXPECT_EQ(value(a, "K66"), "Dr. Suzuki");
-    EXPECT_EQ(value(a, "K67"), "");
-    EXPECT_EQ(value(a, "T18"), "6");
-    EXPECT_EQ(value(a, "T26"), "0");
-    EXPECT_EQ(value(a, "T34"), "6");
-    EXPECT_EQ(value(a, "J42"), "0");
-    EXPECT_EQ(value(a, "T42"), "5");
-    EXPECT_EQ(value(a, "B3"), "Name") << "template labels stay";
+    checkFullFormValues(book, a);
     EXPECT_EQ(boxedCells(book, a),
               refs({"K10", "I12", "G15", "G16", "F17", "M15", "O16", "N17", "Q15", "Q16", "T17", // rounded
                     "H20", "F23", "F24", "M23", "M24", "M25", "Q23", "Q24", "Q25",              // irregular
@@ -163,20 +189,16 @@ void checkTwoReadingReport(const WorkbookReading& book, const std::string& reade
                     "I44", "F49", "M46", "V16", "V18", "V33",                                   // large, predominant, symbols
                     "I51", "F53", "E54", "E55", "F56", "Q55", "R56", "T55", "S56",              // pleural
                     "I58", "L59", "N59"}));                                                     // calcification
-    EXPECT_EQ(crossedCells(book, a), refs({"I16", "I47", "J48", "H56", "L54", "K56"}));
 
     // Second form sheet: a cleared reading.
     const std::string& b = SecondName;
-    EXPECT_EQ(value(b, "D3"), SecondName);
-    EXPECT_EQ(value(b, "R3"), "");
-    EXPECT_EQ(value(b, "T18"), "0");
+    checkClearedFormValues(book, b);
     EXPECT_EQ(boxedCells(book, b),
               refs({"J10", "H12", "F15", "F16", "F17", "M15", "M16", "M17", "Q15", "Q16", "Q17", "H20", "F23",
                     "F24", "M23", "M24", "M25", "Q23", "Q24", "Q25", "H28", "R28", "M31", "M32", "M33", "Q31",
                     "Q32", "Q33", "H36", "C39", "C40", "C41", "G39", "G40", "G41", "R36", "M39", "M40", "M41",
                     "Q39", "Q40", "Q41", "H44", "V13", "H51", "E53", "E54", "E55", "E56", "O55", "O56", "S55",
                     "S56", "H58"}));
-    EXPECT_TRUE(crossedCells(book, b).empty());
 }
 
 class OutputReportTest : public ::testing::Test {
@@ -385,6 +407,43 @@ TEST_F(OutputReportTest, FailuresAreReportedAndLeaveAnExistingFileAlone)
     }
 }
 
+TEST_F(OutputReportTest, DamagedTemplatesAreRefusedWithTheirMessages)
+{
+    const std::string good = readFile(templatePath());
+    ZipReader zip;
+    ASSERT_TRUE(zip.open(good));
+    // The template's package again, with one part replaced.
+    const auto replaced = [&](const std::string& part, const std::string& content) {
+        ZipWriter writer;
+        for (const std::string& name : zip.names())
+            writer.add(name, name == part ? content : *zip.read(name));
+        return writer.finish();
+    };
+    const std::string workbookXml = *zip.read("xl/workbook.xml");
+    std::string renamed = workbookXml;
+    renamed.replace(renamed.find("改定案"), std::string("改定案").size(), "Form");
+    const std::string sheetXml = *zip.read("xl/worksheets/sheet1.xml");
+
+    WorkstationState damaged = state;
+    damaged.AppDir = folder.file("");
+    const std::string path = folder.file(ReportTemplateFileName);
+    const std::string prefix = "The report template \"" + path + "\" cannot be read:\r";
+    for (const auto& [bytes, message] :
+         {std::pair{good.substr(0, good.size() / 2), prefix},
+          std::pair{replaced("xl/worksheets/sheet1.xml", sheetXml.substr(0, sheetXml.size() / 2)),
+                    prefix + "xl/worksheets/sheet1.xml: "},
+          std::pair{replaced("xl/workbook.xml", renamed),
+                    std::string("The report template has no sheet \"改定案\".\r") + path}}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        const ReportOutcome outcome = OutputReport({clearedRecord("A")}, catalogueOf({"A"}), damaged,
+                                                   folder.file("out.xlsx"));
+        EXPECT_FALSE(outcome.Success);
+        EXPECT_EQ(outcome.Message.substr(0, message.size()), message) << outcome.Message;
+        EXPECT_GT(outcome.Message.size(), prefix.size()) << "the reason is given";
+        EXPECT_FALSE(std::filesystem::exists(folder.file("out.xlsx")));
+    }
+}
+
 TEST_F(OutputReportTest, TemplateWithoutItsSheetsIsRefused)
 {
     Workbook partial = templateBook.emptyCopy();
@@ -413,4 +472,56 @@ TEST_F(OutputReportTest, ShippedTemplateIsWhatItsGeneratorMakes)
         ASSERT_NE(other, nullptr) << key.first << "!" << key.second;
         EXPECT_EQ(other->value, cell.value) << key.first << "!" << key.second;
     }
+}
+
+TEST_F(OutputReportTest, LibreOfficeOpensTheReportCleanAndReadsEveryValue)
+{
+    // Three read patients (every finding, a Japanese name, an accented name),
+    // and a 300-patient report, opened in one LibreOffice session.
+    const std::string small = folder.file("three.xlsx");
+    const Catalogue catalogue = catalogueOf({FirstName, SecondName, ThirdName});
+    ASSERT_TRUE(OutputReport({fullReading(), clearedRecord(SecondName), clearedRecord(ThirdName)}, catalogue, state,
+                             small)
+                    .Success);
+    std::vector<std::string> names;
+    Readings many;
+    for (int i = 1; i <= 300; ++i) {
+        names.push_back("PATIENT^" + std::to_string(i));
+        many.push_back(fullReading());
+        many.back().PatientName = names.back();
+    }
+    const std::string large = folder.file("three-hundred.xlsx");
+    ASSERT_TRUE(OutputReport(many, catalogueOf(names), state, large).Success);
+
+    std::string failure;
+    const auto opened = readWithLibreOffice(folder.file(""), {small, large}, failure);
+    if (!opened) {
+        ASSERT_TRUE(failure.empty()) << failure;
+        GTEST_SKIP() << "LibreOffice Calc with python3-uno is not installed";
+    }
+    ASSERT_EQ(opened->count(small), 1U);
+    ASSERT_EQ(opened->count(large), 1U);
+    const LibreOfficeReading& three = opened->at(small);
+    EXPECT_EQ(three.problems, "") << "LibreOffice asked questions while loading";
+    const WorkbookReading& book = three.book;
+    ASSERT_EQ(book.sheets, (std::vector<std::string>{"PA_List", FirstName, SecondName, ThirdName}));
+    checkSummaryRow(book, 6, expectedFirstRow());
+    checkSummaryRow(book, 7, expectedSecondRow());
+    std::vector<std::string> third = expectedSecondRow();
+    third[0] = "3";
+    third[1] = ThirdName;
+    checkSummaryRow(book, 8, third);
+    EXPECT_EQ(valueOf(book, "PA_List", "A9"), "");
+    EXPECT_EQ(valueOf(book, "PA_List", "B5"), "Name");
+    checkFullFormValues(book, FirstName);
+    checkClearedFormValues(book, SecondName);
+    checkClearedFormValues(book, ThirdName);
+
+    const LibreOfficeReading& hundreds = opened->at(large);
+    EXPECT_EQ(hundreds.problems, "");
+    ASSERT_EQ(hundreds.book.sheets.size(), 301U);
+    EXPECT_EQ(valueOf(hundreds.book, "PA_List", "A305"), "300");
+    EXPECT_EQ(valueOf(hundreds.book, "PATIENT^300", "D3"), "PATIENT^300");
+    RecordProperty("libreoffice_seconds_300_patients", std::to_string(hundreds.seconds));
+    std::printf("LibreOffice opened the 300-patient report in %.2f s\n", hundreds.seconds);
 }

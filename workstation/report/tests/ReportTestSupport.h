@@ -126,25 +126,10 @@ struct WorkbookReading {
     }
 };
 
-// The workbook as Debian's openpyxl reads it; nullopt when it is not installed.
-inline std::optional<WorkbookReading> readWithOpenpyxl(const std::string& path, std::string& failure)
+// Lines of a reader script: "SHEETS<US>names...", and one line per cell:
+// sheet<US>reference<US>type<US>value<US>boxed. Other lines go to other.
+inline WorkbookReading parseReading(const std::string& output, std::vector<std::vector<std::string>>* other = nullptr)
 {
-    const std::string script = std::string(VANTOR_SOURCE_DIR) + "/workstation/report/tests/dump_workbook.py";
-    const std::string command = "/usr/bin/python3 '" + script + "' '" + path + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        failure = "cannot start /usr/bin/python3";
-        return std::nullopt;
-    }
-    std::string output;
-    char buffer[4096];
-    while (std::size_t count = std::fread(buffer, 1, sizeof buffer, pipe))
-        output.append(buffer, count);
-    const int status = pclose(pipe);
-    if (status != 0) {
-        failure = WIFEXITED(status) && WEXITSTATUS(status) == 3 ? "" : "openpyxl failed: " + output;
-        return std::nullopt;
-    }
     WorkbookReading reading;
     std::size_t start = 0;
     while (start < output.size()) {
@@ -161,9 +146,86 @@ inline std::optional<WorkbookReading> readWithOpenpyxl(const std::string& path, 
             reading.sheets.assign(fields.begin() + 1, fields.end());
         else if (fields.size() == 5)
             reading.cells[{fields[0], fields[1]}] = {fields[2], fields[3], fields[4] == "1"};
+        else if (other && !fields.empty() && !fields[0].empty())
+            other->push_back(fields);
         start = end + 1;
     }
     return reading;
+}
+
+// Runs a command; its standard output, or nullopt with failure set ("" when
+// the command exits with status 3: the reader is not installed).
+inline std::optional<std::string> runReader(const std::string& command, std::string& failure)
+{
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) {
+        failure = "cannot start " + command;
+        return std::nullopt;
+    }
+    std::string output;
+    char buffer[4096];
+    while (std::size_t count = std::fread(buffer, 1, sizeof buffer, pipe))
+        output.append(buffer, count);
+    const int status = pclose(pipe);
+    if (status != 0) {
+        failure = WIFEXITED(status) && WEXITSTATUS(status) == 3 ? "" : command + " failed: " + output;
+        return std::nullopt;
+    }
+    return output;
+}
+
+// The workbook as Debian's openpyxl reads it; nullopt when it is not installed.
+inline std::optional<WorkbookReading> readWithOpenpyxl(const std::string& path, std::string& failure)
+{
+    const std::string script = std::string(VANTOR_SOURCE_DIR) + "/workstation/report/tests/dump_workbook.py";
+    const auto output = runReader("/usr/bin/python3 '" + script + "' '" + path + "'", failure);
+    if (!output)
+        return std::nullopt;
+    return parseReading(*output);
+}
+
+// A workbook as LibreOffice Calc opened it: the questions it asked while
+// loading (none for a sound file), the time it took, and its cells as its CSV
+// export writes them (numbers typed "int" or "float", no borders).
+struct LibreOfficeReading {
+    std::string problems;
+    double seconds = 0;
+    WorkbookReading book;
+};
+
+// Opens every file in one LibreOffice session; nullopt when LibreOffice or
+// its Python bridge is not installed (failure empty) or the run failed.
+inline std::optional<std::map<std::string, LibreOfficeReading>> readWithLibreOffice(
+    const std::string& workFolder, const std::vector<std::string>& paths, std::string& failure)
+{
+    std::string command =
+        "/usr/bin/python3 '" + std::string(VANTOR_SOURCE_DIR) + "/workstation/report/tests/libreoffice_read.py' '" +
+        workFolder + "'";
+    for (const std::string& path : paths)
+        command += " '" + path + "'";
+    const auto output = runReader(command, failure);
+    if (!output)
+        return std::nullopt;
+    std::map<std::string, LibreOfficeReading> result;
+    // The output is split at each FILE line; each part is one workbook.
+    std::size_t at = output->find("FILE\x1f");
+    while (at != std::string::npos) {
+        const std::size_t next = output->find("\nFILE\x1f", at);
+        const std::string part = output->substr(at, next == std::string::npos ? std::string::npos : next + 1 - at);
+        std::vector<std::vector<std::string>> other;
+        LibreOfficeReading reading;
+        reading.book = parseReading(part, &other);
+        for (auto& [key, cell] : reading.book.cells)
+            if (cell.kind == "num")
+                cell.kind = cell.value.find_first_of(".E") == std::string::npos ? "int" : "float";
+        if (!other.empty() && other[0].size() == 4) {
+            reading.seconds = std::atof(other[0][2].c_str());
+            reading.problems = other[0][3];
+            result[other[0][1]] = std::move(reading);
+        }
+        at = next == std::string::npos ? next : next + 1;
+    }
+    return result;
 }
 
 } // namespace vantor::test

@@ -83,7 +83,7 @@ TEST(ZipArchive, DamagedArchivesGiveErrorsNotCrashes)
     std::string flipped = archive;
     flipped[100] = static_cast<char>(flipped[100] ^ 0x55);
     ZipReader reader;
-    ASSERT_TRUE(reader.open(flipped));
+    ASSERT_TRUE(reader.open(flipped)) << reader.error();
     EXPECT_FALSE(reader.read("[Content_Types].xml"));
     EXPECT_NE(reader.error().find("damaged"), std::string::npos) << reader.error();
 

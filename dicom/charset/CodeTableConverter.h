@@ -1,0 +1,25 @@
+#pragma once
+
+#include "ZVDICOM/SpecificCharacterSet.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The code tables of the standard's character sets, through the C library's
+// iconv. One set of conversion descriptors per thread, opened on first use.
+class CodeTableConverter
+{
+public:
+    using Table = SpecificCharacterSet::Table;
+
+    // Appends the UTF-8 of `size` bytes encoded in `table` (an iconv-backed
+    // table: the ISO 8859 parts, Thai, EUC-JP/KR/CN, GB18030, GBK). Bytes that
+    // do not decode become one U+FFFD per `unitOnError` bytes skipped (at most
+    // what is left); an incomplete character at the end becomes one U+FFFD.
+    static void append(Table table, const std::uint8_t* bytes, std::size_t size, std::size_t unitOnError,
+                       std::string& out);
+};
+
+// Appends U+FFFD.
+inline void appendReplacement(std::string& out) { out += "\xEF\xBF\xBD"; }

@@ -1,5 +1,6 @@
 #include "TagListFormatter.h"
 
+#include "ZVDICOM/SpecificCharacterSet.h"
 #include "ZVDICOM/ZQDICOM.h"
 
 #include <cstdio>
@@ -20,9 +21,11 @@ std::string tagText(std::int16_t group, std::int16_t element)
 
 } // namespace
 
-std::vector<std::string> TagListFormatter::lines(const ZQDICOM& control) const
+std::vector<std::string> TagListFormatter::lines(const ZQDICOM& control, TextForm form) const
 {
     std::vector<std::string> result;
+    const SpecificCharacterSet characterSet =
+        form == TextForm::Decoded ? CharacterSetOf(control) : SpecificCharacterSet();
     const std::int32_t count = control.GetNumOfTag();
     for (std::int32_t index = 1; index <= count - 1; ++index) {
         std::string buffer(kBufferCharacters, '\0');
@@ -63,6 +66,8 @@ std::vector<std::string> TagListFormatter::lines(const ZQDICOM& control) const
             const std::size_t mark = buffer.find('\r');
             if (mark != std::string::npos && mark >= 1)
                 value = buffer.substr(0, mark - 1);
+            if (form == TextForm::Decoded && entry != nullptr)
+                value = characterSet.decode(value, entry->valueRepresentation);
         }
         line += value;
         result.push_back(std::move(line));

@@ -13,9 +13,14 @@ class ZQDICOM;
 class TagListFormatter
 {
 public:
+    // How text values appear: their stored bytes, or decoded to UTF-8 by the
+    // data set's Specific Character Set (values of the VRs that it governs,
+    // as the dictionary names them).
+    enum class TextForm { StoredBytes, Decoded };
+
     explicit TagListFormatter(const TagDictionary& dictionary) : dictionary_(dictionary) {}
 
-    std::vector<std::string> lines(const ZQDICOM& control) const;
+    std::vector<std::string> lines(const ZQDICOM& control, TextForm form = TextForm::StoredBytes) const;
 
 private:
     const TagDictionary& dictionary_;

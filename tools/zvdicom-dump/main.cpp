@@ -1,8 +1,10 @@
-// zvdicom-dump [--dict FILE] DICOMFILE
+// zvdicom-dump [--dict FILE] [--decode] DICOMFILE
 //
 // Prints the elements of a DICOM file one per line, as the workstation's tag
 // list shows them. The dictionary defaults to the shipped dicom.dic
 // (beside the program in a build, share/vantor-viewer/ when installed).
+// Text values are printed as stored, or with --decode as UTF-8 decoded by the
+// file's Specific Character Set.
 
 #include "TagDictionary.h"
 #include "TagListFormatter.h"
@@ -19,8 +21,9 @@ namespace {
 
 void printUsage()
 {
-    std::cerr << "usage: zvdicom-dump [--dict FILE] DICOMFILE\n"
-                 "Prints the file's elements as the tag list shows them.\n";
+    std::cerr << "usage: zvdicom-dump [--dict FILE] [--decode] DICOMFILE\n"
+                 "Prints the file's elements as the tag list shows them.\n"
+                 "--decode prints text values as UTF-8, decoded by the file's Specific Character Set.\n";
 }
 
 std::string defaultDictionaryPath()
@@ -47,10 +50,13 @@ int main(int argc, char** argv)
 {
     std::string dictionaryPath = defaultDictionaryPath();
     std::string dicomPath;
+    TagListFormatter::TextForm form = TagListFormatter::TextForm::StoredBytes;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--dict" && i + 1 < argc) {
             dictionaryPath = argv[++i];
+        } else if (argument == "--decode") {
+            form = TagListFormatter::TextForm::Decoded;
         } else if (argument == "-h" || argument == "--help") {
             printUsage();
             return 0;
@@ -77,7 +83,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const TagListFormatter formatter(dictionary);
-    for (const std::string& line : formatter.lines(control))
+    for (const std::string& line : formatter.lines(control, form))
         std::cout << printable(line) << '\n';
     return std::cout.good() ? 0 : 1;
 }

@@ -182,11 +182,6 @@ std::size_t appendUtf8Character(const std::uint8_t* p, std::size_t left, std::st
     return taken;
 }
 
-bool isDecodedBySet(std::string_view vr)
-{
-    return vr == "PN" || vr == "SH" || vr == "LO" || vr == "ST" || vr == "LT" || vr == "UT" || vr == "UC";
-}
-
 } // namespace
 
 SpecificCharacterSet::SpecificCharacterSet(std::string_view storedValue)
@@ -216,6 +211,11 @@ SpecificCharacterSet::SpecificCharacterSet(std::string_view storedValue)
     }
 }
 
+bool SpecificCharacterSet::governs(std::string_view vr)
+{
+    return vr == "PN" || vr == "SH" || vr == "LO" || vr == "ST" || vr == "LT" || vr == "UT" || vr == "UC";
+}
+
 SpecificCharacterSet SpecificCharacterSet::forItem(std::optional<std::string_view> itemStoredValue) const
 {
     return itemStoredValue ? SpecificCharacterSet(*itemStoredValue) : *this;
@@ -224,7 +224,7 @@ SpecificCharacterSet SpecificCharacterSet::forItem(std::optional<std::string_vie
 std::string SpecificCharacterSet::decode(std::string_view value, std::string_view valueRepresentation) const
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.data());
-    const bool bySet = isDecodedBySet(valueRepresentation);
+    const bool bySet = governs(valueRepresentation);
     const Table standAlone = bySet ? standAlone_ : Table::None;
 
     bool plain = true;

@@ -66,7 +66,8 @@ std::vector<std::string> TagListFormatter::lines(const ZQDICOM& control, TextFor
             const std::size_t mark = buffer.find('\r');
             if (mark != std::string::npos && mark >= 1)
                 value = buffer.substr(0, mark - 1);
-            if (form == TextForm::Decoded && entry != nullptr)
+            if (form == TextForm::Decoded && entry != nullptr &&
+                SpecificCharacterSet::governs(entry->valueRepresentation))
                 value = characterSet.decode(value, entry->valueRepresentation);
         }
         line += value;

@@ -15,7 +15,7 @@ class TagListFormatter
 public:
     // How text values appear: their stored bytes, or decoded to UTF-8 by the
     // data set's Specific Character Set (values of the VRs that it governs,
-    // as the dictionary names them).
+    // as the dictionary names them; other values keep their bytes).
     enum class TextForm { StoredBytes, Decoded };
 
     explicit TagListFormatter(const TagDictionary& dictionary) : dictionary_(dictionary) {}

@@ -65,6 +65,10 @@ public:
     // only and are decoded as such.
     std::string decode(std::string_view value, std::string_view valueRepresentation) const;
 
+    // True for the VRs whose values the character set governs (SH, LO, ST,
+    // LT, UT, UC, PN); the others hold the default repertoire or binary data.
+    static bool governs(std::string_view valueRepresentation);
+
     // True when every term was recognised.
     bool isRecognised() const { return recognised_; }
 

@@ -28,11 +28,6 @@ using ValueTable = std::map<ValueKey, std::string>;
 
 const fs::path kCharsetFiles = fs::path(VANTOR_REAL_DICOM_DIR) / "pydicom" / "charset_files";
 
-bool isText(const std::string& vr)
-{
-    return vr == "PN" || vr == "SH" || vr == "LO" || vr == "ST" || vr == "LT" || vr == "UT" || vr == "UC";
-}
-
 bool isLongForm(const std::string& vr)
 {
     return vr == "OB" || vr == "OW" || vr == "OF" || vr == "OD" || vr == "OL" || vr == "OV" || vr == "SQ" ||
@@ -154,7 +149,7 @@ private:
             const std::string path = prefix + pathOf(nested.group, nested.element);
             if (nested.vr == "SQ")
                 walkSequence(path, nested.value, nested.size, set);
-            else if (isText(nested.vr) && nested.group % 2 == 0)
+            else if (SpecificCharacterSet::governs(nested.vr) && nested.group % 2 == 0)
                 addValue(path, nested.vr, nested.value, nested.size, set);
         }
     }
@@ -187,7 +182,7 @@ ValueTable ourValues(const std::vector<fs::path>& files, const TagDictionary& di
             const std::string path = pathOf(record.group, record.element);
             if (vr == "SQ")
                 walker.walkSequence(path, record.value(), record.valueLength, set);
-            else if (isText(vr) && record.group != 0x0002 && record.group % 2 == 0)
+            else if (SpecificCharacterSet::governs(vr) && record.group != 0x0002 && record.group % 2 == 0)
                 walker.addValue(path, vr, record.value(), record.valueLength, set);
         }
     }

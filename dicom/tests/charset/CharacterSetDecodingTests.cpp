@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -24,21 +26,20 @@ std::string decode(const std::string& set, const std::string& value, const std::
     return SpecificCharacterSet(set).decode(value, vr);
 }
 
+// The C library's own UTF-8 decoder as the judge: it refuses ill-formed input.
 bool isWellFormedUtf8(const std::string& text)
 {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                            : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
-    }
-    return true;
+    const iconv_t descriptor = iconv_open("UTF-32LE", "UTF-8");
+    if (descriptor == reinterpret_cast<iconv_t>(-1))
+        return false;
+    char* input = const_cast<char*>(text.data());
+    std::size_t inputLeft = text.size();
+    std::vector<char> output(text.size() * 4 + 4);
+    char* out = output.data();
+    std::size_t outputLeft = output.size();
+    const bool converted = iconv(descriptor, &input, &inputLeft, &out, &outputLeft) != static_cast<std::size_t>(-1);
+    iconv_close(descriptor);
+    return converted && inputLeft == 0;
 }
 
 TEST(CharacterSetDecoding, EverySingleByteSetWithAndWithoutCodeExtensions)

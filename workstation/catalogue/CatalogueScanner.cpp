@@ -2,6 +2,7 @@
 
 #include "catalogue/DirectoryListing.h"
 
+#include <ZVDICOM/SpecificCharacterSet.h>
 #include <ZVDICOM/ZQDICOM.h>
 
 namespace vantor {
@@ -18,6 +19,13 @@ std::string tagText(const ZQDICOM& dicom, std::uint16_t group, std::uint16_t ele
     if (end != std::string::npos)
         buffer.resize(end);
     return buffer;
+}
+
+// A name or identifier as UTF-8, decoded by the file's Specific Character Set.
+std::string decodedText(const ZQDICOM& dicom, std::uint16_t group, std::uint16_t element, const char* vr)
+{
+    return DecodedTagString(dicom, static_cast<std::int16_t>(group), static_cast<std::int16_t>(element), vr)
+        .value_or(std::string());
 }
 
 std::string inFolder(const std::string& path)
@@ -112,8 +120,8 @@ private:
             series.Files.push_back(filePath);
             if (series.Files.size() == 1) {
                 // Later series of the same patient or study overwrite these.
-                patient.PatientName = tagText(m_dicom, 0x0010, 0x0010);
-                patient.PatientID = tagText(m_dicom, 0x0010, 0x0020);
+                patient.PatientName = decodedText(m_dicom, 0x0010, 0x0010, "PN");
+                patient.PatientID = decodedText(m_dicom, 0x0010, 0x0020, "LO");
                 study.StudyDate = tagText(m_dicom, 0x0008, 0x0020);
             }
         }

@@ -3,6 +3,7 @@
 #include "catalogue/DirectoryListing.h"
 #include "display/NumericText.h"
 
+#include <ZVDICOM/SpecificCharacterSet.h>
 #include <ZVDICOM/ZQDICOM.h>
 #include <ZVIPEngine/VazAZUrorav.h>
 #include <algorithm>
@@ -73,10 +74,9 @@ void readHeaderFields(const ZQDICOM& dicom, FirstFileFields& fields)
     fields.StudyDate = formattedDate(tagText(dicom, 0x0008, 0x0020));
     fields.StudyTime = formattedTime(tagText(dicom, 0x0008, 0x0030));
     fields.SliceThickness = static_cast<float>(numericValue(tagText(dicom, 0x0018, 0x0050)));
-    const std::string manufacturer = tagText(dicom, 0x0008, 0x0070, &found);
-    fields.Manufacturer = found ? manufacturer : "[unknown]";
-    const std::string model = tagText(dicom, 0x0008, 0x1090, &found);
-    fields.ModelName = found ? model : "[unknown]";
+    // Names go into the reading record as UTF-8.
+    fields.Manufacturer = DecodedTagString(dicom, 0x0008, 0x0070, "LO").value_or("[unknown]");
+    fields.ModelName = DecodedTagString(dicom, 0x0008, 0x1090, "LO").value_or("[unknown]");
     fields.KVP = toShort(numericValue(tagText(dicom, 0x0018, 0x0060)));
     fields.TubeCurrent = toShort(numericValue(tagText(dicom, 0x0018, 0x1151)));
     fields.ExposureTime = toShort(numericValue(tagText(dicom, 0x0018, 0x1150)) / 1000.0);

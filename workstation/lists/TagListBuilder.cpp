@@ -26,7 +26,7 @@ std::vector<std::string> TagListBuilder::lines(ZQDICOM& dicom, const std::string
     if (file.empty())
         return {};
     dicom.setfilename(file);
-    return TagListFormatter(dictionary_).lines(dicom);
+    return TagListFormatter(dictionary_).lines(dicom, TagListFormatter::TextForm::Decoded);
 }
 
 std::string TagListBuilder::shownText(const std::string& line)

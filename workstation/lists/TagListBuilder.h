@@ -13,7 +13,7 @@ namespace vantor {
 // The lines of the tag list: the element dictionary "dicom.dic" of the
 // program folder, read on first use, and one line per element of a file
 // (tag, dictionary name, value from column 43), formatted as the dump tool
-// prints them. One instance serves the whole run.
+// prints them with --decode (text values in UTF-8). One instance serves the whole run.
 class TagListBuilder {
 public:
     explicit TagListBuilder(std::string appDir) : appDir_(std::move(appDir)) {}

@@ -1,5 +1,6 @@
 #include "CodeTableConverter.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -70,7 +71,40 @@ private:
     std::array<bool, kTableCount> tried_{};
 };
 
+// The UTF-8 of the 128 upper-half bytes of one single-byte table.
+struct UpperHalf
+{
+    bool built = false;
+    std::array<std::array<char, 4>, 128> bytes{};
+    std::array<std::uint8_t, 128> lengths{};
+};
+
 } // namespace
+
+void CodeTableConverter::appendUpperHalf(Table table, std::uint8_t byte, std::string& out)
+{
+    thread_local std::array<UpperHalf, kTableCount> halves;
+    const auto index = static_cast<std::size_t>(table);
+    if (index >= kTableCount || byte < 0x80) {
+        appendReplacement(out);
+        return;
+    }
+    UpperHalf& half = halves[index];
+    if (!half.built) {
+        half.built = true;
+        std::string character;
+        for (unsigned code = 0x80; code <= 0xFF; ++code) {
+            const auto single = static_cast<std::uint8_t>(code);
+            character.clear();
+            append(table, &single, 1, 1, character);
+            if (character.empty() || character.size() > 4)
+                character = "\xEF\xBF\xBD";
+            std::copy(character.begin(), character.end(), half.bytes[code - 0x80].begin());
+            half.lengths[code - 0x80] = static_cast<std::uint8_t>(character.size());
+        }
+    }
+    out.append(half.bytes[byte - 0x80u].data(), half.lengths[byte - 0x80u]);
+}
 
 void CodeTableConverter::append(Table table, const std::uint8_t* bytes, std::size_t size, std::size_t unitOnError,
                                 std::string& out)

@@ -19,6 +19,11 @@ public:
     // what is left); an incomplete character at the end becomes one U+FFFD.
     static void append(Table table, const std::uint8_t* bytes, std::size_t size, std::size_t unitOnError,
                        std::string& out);
+
+    // Appends the UTF-8 of one upper-half byte (0x80-0xFF) of a single-byte
+    // table (the ISO 8859 parts, Thai), U+FFFD where the table has no
+    // character. Read from a table built once per thread through append().
+    static void appendUpperHalf(Table table, std::uint8_t byte, std::string& out);
 };
 
 // Appends U+FFFD.

@@ -331,7 +331,7 @@ std::string SpecificCharacterSet::decodeWithExtensions(std::string_view value, s
             }
             break;
         default:
-            CodeTableConverter::append(state.g1, bytes + i, 1, 1, out);
+            CodeTableConverter::appendUpperHalf(state.g1, byte, out);
             ++i;
             break;
         }

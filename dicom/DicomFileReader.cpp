@@ -210,6 +210,7 @@ std::int32_t DicomFileReader::detectKind(const std::uint8_t* data, std::size_t s
 void DicomFileReader::load(const std::string& path)
 {
     path_ = path;
+    pixelDataMet_ = false;
     store_.clear();
     fileKind_ = UnknownKind;
     byteOrderFlag_ = 0;
@@ -235,6 +236,7 @@ void DicomFileReader::load(const std::string& path)
 bool DicomFileReader::loadHeaderOnly(const std::string& path)
 {
     path_ = path;
+    pixelDataMet_ = false;
     store_.clear();
     fileKind_ = UnknownKind;
     byteOrderFlag_ = 0;
@@ -267,6 +269,7 @@ bool DicomFileReader::loadHeaderOnly(const std::string& path)
 void DicomFileReader::loadFromMemory(const std::uint8_t* data, std::size_t size)
 {
     path_.clear();
+    pixelDataMet_ = false;
     store_.clear();
     fileKind_ = UnknownKind;
     byteOrderFlag_ = 0;
@@ -344,6 +347,7 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
             }
         }
         if (headerOnly && group == kPixelGroup && element == kPixelElement) {
+            pixelDataMet_ = true;
             store_.appendEndRecord();
             return;
         }
@@ -493,6 +497,7 @@ void DicomFileReader::readRawStream(Cursor& cursor, bool headerOnly)
             declared = ByteOrder::swap32(declared);
         }
         if (headerOnly && group == kPixelGroup && element == kPixelElement) {
+            pixelDataMet_ = true;
             store_.appendEndRecord();
             return;
         }
@@ -660,6 +665,7 @@ void DicomFileReader::rewriteNestedHeaders(ElementRecord& sequence)
 void DicomFileReader::makeFreshDataSet()
 {
     store_.clear();
+    pixelDataMet_ = false;
     byteOrderFlag_ = 0;
     fileKind_ = RawElementStream;
     static const std::uint8_t kPlaceholder[20] = {'O', 'r', 'i', 'g', 'i', 'n', 'a', 'l', 'F', 'o',

@@ -38,6 +38,8 @@ public:
     std::int32_t fileKind() const { return fileKind_; }
     std::uint32_t byteOrderFlag() const { return byteOrderFlag_; }
     const std::string& path() const { return path_; }
+    // True when a header-only load ended at the pixel data element.
+    bool pixelDataMet() const { return pixelDataMet_; }
     ElementStore& store() { return store_; }
     const ElementStore& store() const { return store_; }
 
@@ -59,5 +61,6 @@ private:
     std::uint32_t byteOrderFlag_ = 0;
     std::int32_t fileKind_ = UnknownKind;
     std::string path_;
+    bool pixelDataMet_ = false;
     ElementStore store_;
 };

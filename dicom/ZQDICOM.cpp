@@ -54,6 +54,11 @@ bool ZQDICOM::loadHeaderOnly(const std::string& path)
     return reader_->loadHeaderOnly(path);
 }
 
+bool ZQDICOM::hasPixelData() const
+{
+    return reader_->pixelDataMet() || reader_->store().find(kPixelGroup, kPixelElement) != nullptr;
+}
+
 const std::uint8_t* ZQDICOM::hImage() const
 {
     const ElementRecord* record = reader_->store().find(kPixelGroup, kPixelElement);

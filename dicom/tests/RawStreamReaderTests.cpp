@@ -179,6 +179,7 @@ TEST_F(RawStreamReader, HeaderOnlyLoadStopsBeforeThePixelData)
     EXPECT_EQ(tagSize(control, 0x0009, 0x1001), 100000);
     EXPECT_FALSE(tagSize(control, 0x7FE0, 0x0010));
     EXPECT_EQ(control.hImage(), nullptr);
+    EXPECT_TRUE(control.hasPixelData()) << "the header ended at the pixel data";
     std::uint16_t group = 1;
     std::uint16_t element = 1;
     EXPECT_EQ(rawValueAt(control, control.GetNumOfTag(), &group, &element), "") << "ends with the end record";
@@ -198,6 +199,11 @@ TEST_F(RawStreamReader, HeaderOnlyLoadStopsBeforeThePixelData)
     rawWith8.implicitElement(0x0008, 0x0060, "CT").append(raw);
     EXPECT_TRUE(control.loadHeaderOnly(write(rawWith8)));
     EXPECT_EQ(tagText(control, 0x0010, 0x0020), "ID7 ");
+    EXPECT_TRUE(control.hasPixelData());
+    ByteStream noPixels;
+    noPixels.implicitElement(0x0008, 0x0060, "SR").implicitElement(0x0010, 0x0020, "ID8 ");
+    EXPECT_TRUE(control.loadHeaderOnly(write(noPixels)));
+    EXPECT_FALSE(control.hasPixelData()) << "an object without pixel data";
     EXPECT_FALSE(tagSize(control, 0x7FE0, 0x0010));
 }
 

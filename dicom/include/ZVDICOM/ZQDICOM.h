@@ -122,6 +122,11 @@ public:
     // recognised as DICOM (Part 10 or raw element stream).
     bool loadHeaderOnly(const std::string& path);
 
+    // Unpublished extra: true when the last load met the pixel data element
+    // (7FE0,0010), also after loadHeaderOnly(), whose store ends before it.
+    // Lets a scan tell images from other objects without reading pixels.
+    bool hasPixelData() const;
+
 private:
     std::unique_ptr<DicomFileReader> reader_;
 };

@@ -83,6 +83,7 @@ void frmMain::buildMenus()
     QAction* folderOpen = addEntry(file, "mnuFolderOpen", "&Load Image Files");
     folderOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     connect(folderOpen, &QAction::triggered, this, &frmMain::openFolder);
+    connect(addEntry(file, "mnuFileImport", "&Import DICOM..."), &QAction::triggered, this, &frmMain::importDicom);
     addEntry(file, "mnuLoadPList", "Load &Patient List")->setVisible(false);
     QAction* dicomdir = addEntry(file, "mnuFileOpen", "Load &DICOMDIR");
     dicomdir->setVisible(false);

@@ -66,6 +66,8 @@ public:
 
     // "&Load Image Files": the folder chooser, fresh readings, the first patient.
     void openFolder();
+    // File > Import DICOM...: media into a data folder, then offered for opening.
+    void importDicom();
     // Opens a catalogue that the chooser made for folder (also used by tests).
     void openCatalogue(const std::string& folder, Catalogue catalogue, std::optional<DisplayNameTable> displayNames);
     // Moves to the previous (-1) or next (+1) patient and shows their first study.
@@ -114,6 +116,8 @@ protected:
 
 private:
     void buildMenus();
+    // The folder chooser, positioned on folder.
+    void openFolderAt(const std::string& folder);
     void buildPatientNavigation();
     void connectImageInputs();
     void caseMouseDown(std::int16_t button, std::int16_t shift, std::int32_t x, std::int32_t y);

@@ -3,6 +3,7 @@
 
 #include "catalogue/frmSelectFolder.h"
 #include "display/SeriesDisplay.h"
+#include "importing/ImportWindow.h"
 #include "lists/PatientNavigation.h"
 #include "lists/frmPatientList.h"
 #include "lists/frmSelectPA.h"
@@ -56,12 +57,21 @@ void frmMain::buildPatientNavigation()
     saveReadingAtExit = [this] { resultFile_->Save(state_, readings_, this); };
 }
 
-void frmMain::openFolder()
+void frmMain::openFolder() { openFolderAt(state_.TopFolder.empty() ? initialFolder_ : state_.TopFolder); }
+
+void frmMain::importDicom()
+{
+    if (const std::optional<QString> folder =
+            importDicomMedia(this, QString::fromStdString(state_.TopFolder.empty() ? initialFolder_ : state_.TopFolder)))
+        openFolderAt(folder->toStdString());
+}
+
+void frmMain::openFolderAt(const std::string& folder)
 {
     frmSelectFolder chooser(ZQDICOM1, this);
     chooser.setPersonalDisp(state_.PersonalDisp);
     chooser.setHelpFolder(QString::fromStdString(state_.AppDir + "help"));
-    chooser.setInitialFolder(QString::fromStdString(state_.TopFolder.empty() ? initialFolder_ : state_.TopFolder));
+    chooser.setInitialFolder(QString::fromStdString(folder));
     if (chooser.exec() != QDialog::Accepted || !chooser.Success())
         return;
     std::optional<DisplayNameTable> names = chooser.displayNames();

@@ -97,7 +97,9 @@ private:
             fs::path location = path.parent_path();
             bool present = true;
             for (const std::string& component : components) {
-                if (component == "." || component == ".." || !findComponent(location, component, location)) {
+                // A component is one name: a DICOMDIR must not reach outside its file-set.
+                if (component == "." || component == ".." || component.find_first_of(std::string("/\0", 2)) != std::string::npos ||
+                    !findComponent(location, component, location)) {
                     present = false;
                     break;
                 }

@@ -146,13 +146,23 @@ TEST(MediaImport, DicomdirThatListsMissingFilesIsReportedAndTheRestImported)
     TemporaryFolder work;
     const fs::path disc = makeDisc(work, 11);
     fs::remove(disc / "DICOM/D1/F0000004");
+    // A reference that reaches outside the disc is not followed.
+    const auto outside = VantorSyntheticCT::DataSetWriter::writeSeries(smallSeries(8, "OUTSIDE", 1), work / "o", 99);
+    ASSERT_TRUE(outside.ok) << outside.error;
+    fs::copy_file(outside.series.at(0).files.at(0), work.path() / "OUTSIDE");
+    std::string directory = fileBytes(disc / "DICOMDIR");
+    const std::size_t reference = directory.find("DICOM\\D1\\F0000007");
+    ASSERT_NE(reference, std::string::npos);
+    directory.replace(reference, 17, "../OUTSIDE       ");
+    std::ofstream(disc / "DICOMDIR", std::ios::binary) << directory;
+
     const fs::path data = work.path() / "data";
     const ImportReport report = importInto({disc.string()}, data);
     ASSERT_EQ(report.outcome, ImportReport::Outcome::Complete);
-    EXPECT_EQ(report.imported, 11u);
-    ASSERT_EQ(report.missingReferences.size(), 1u);
-    EXPECT_EQ(report.missingReferences[0], (disc / "DICOM/D1/F0000004").string());
-    EXPECT_NE(summaryText(report, data.string(), false).find("Listed in a DICOMDIR but missing (1):"),
+    EXPECT_EQ(report.imported, 11u) << "F0000007 is found by the walk all the same";
+    EXPECT_EQ(report.missingReferences,
+              (std::vector<std::string>{(disc / "DICOM/D1/F0000004").string(), (disc / "../OUTSIDE").string()}));
+    EXPECT_NE(summaryText(report, data.string(), false).find("Listed in a DICOMDIR but missing (2):"),
               std::string::npos);
     checkCatalogueAndRegistration(data);
 }

@@ -1,5 +1,7 @@
 #include "VantorImporter/FolderNames.h"
 
+#include <ZVDICOM/SpecificCharacterSet.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -42,12 +44,38 @@ std::string numbered(const char* prefix, const std::optional<std::int64_t>& numb
     return text;
 }
 
+// The base letter of U+00C0..U+00FF (Latin-1 letters with accents), 0 for none.
+char baseLetter(unsigned codePoint)
+{
+    static constexpr char kBase[] = "AAAAAAACEEEEIIIIDNOOOOO*OUUUUYTsaaaaaaaceeeeiiiidnooooo/ouuuuyty";
+    if (codePoint < 0xC0 || codePoint > 0xFF)
+        return 0;
+    const char base = kBase[codePoint - 0xC0];
+    return (base >= 'A' && base <= 'Z') || (base >= 'a' && base <= 'z') ? base : 0;
+}
+
+std::string decoded(const InstanceHeader& header, const std::string& stored, const char* valueRepresentation)
+{
+    return SpecificCharacterSet(header.specificCharacterSet).decode(stored, valueRepresentation);
+}
+
 } // namespace
 
-std::string safeName(const std::string& stored, const std::string& fallback)
+std::string safeName(const std::string& text, const std::string& fallback)
 {
     std::string name;
-    for (const char c : stored) {
+    for (std::size_t index = 0; index < text.size(); ++index) {
+        const char c = text[index];
+        // A two-byte UTF-8 letter of Latin-1 keeps its base letter.
+        const unsigned lead = static_cast<unsigned char>(c);
+        if ((lead == 0xC3) && index + 1 < text.size()) {
+            const unsigned next = static_cast<unsigned char>(text[index + 1]);
+            if (const char base = baseLetter(0xC0 + (next & 0x3F)); base != 0 && (next & 0xC0) == 0x80) {
+                name += base;
+                ++index;
+                continue;
+            }
+        }
         if (safeCharacter(c))
             name += c;
         else if (name.empty() || name.back() != '_')
@@ -72,12 +100,16 @@ std::string safeName(const std::string& stored, const std::string& fallback)
 
 std::string patientFolderName(const InstanceHeader& header)
 {
-    return safeName(header.patientId.empty() ? header.patientName : header.patientId, "UNKNOWN");
+    if (!header.patientId.empty())
+        return safeName(decoded(header, header.patientId, "LO"), "UNKNOWN");
+    const std::string name = decoded(header, header.patientName, "PN");
+    const std::string alphabetic = name.substr(0, name.find('='));
+    return safeName(safeName(alphabetic, "").empty() ? name : alphabetic, "UNKNOWN");
 }
 
 std::string studyFolderName(const InstanceHeader& header)
 {
-    std::string number = header.studyId;
+    std::string number = decoded(header, header.studyId, "SH");
     if (number.empty()) {
         const std::string& uid = header.studyInstanceUid;
         number = uid.substr(uid.size() > 6 ? uid.size() - 6 : 0);
@@ -90,7 +122,7 @@ std::string seriesFolderName(const InstanceHeader& header)
 {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "SE%03lld", static_cast<long long>(header.seriesNumber.value_or(0)));
-    const std::string description = safeName(header.seriesDescription, "");
+    const std::string description = safeName(decoded(header, header.seriesDescription, "LO"), "");
     return safeName(description.empty() ? std::string(prefix) : std::string(prefix) + "_" + description, "SERIES");
 }
 

@@ -56,6 +56,7 @@ HeaderKind readInstanceHeader(ZQDICOM& dicom, const std::string& path, InstanceH
     if (value(dicom, 0x0002, 0x0002) == kDirectorySopClass || value(dicom, 0x0008, 0x0016) == kDirectorySopClass ||
         !value(dicom, 0x0004, 0x1130).empty() /* File-set ID: only directories carry it */)
         return HeaderKind::DirectoryFile;
+    header.specificCharacterSet = value(dicom, 0x0008, 0x0005);
     header.sopInstanceUid = value(dicom, 0x0008, 0x0018);
     header.patientId = value(dicom, 0x0010, 0x0020);
     header.patientName = value(dicom, 0x0010, 0x0010);

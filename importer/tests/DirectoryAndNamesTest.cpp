@@ -83,6 +83,17 @@ TEST(LayoutNames, NamesAreReadableSafeAndUniqueWithoutCase)
     EXPECT_EQ(seriesFolderName(header), "SE003_Thorax_1.25_mm");
     EXPECT_EQ(sliceFileName(header), "IM00012.dcm");
 
+    // Texts are decoded first: escapes and two-byte codes are no letters.
+    header.specificCharacterSet = "\\ISO 2022 IR 87";
+    header.seriesDescription = "\x1b$B69It\x1b(B CT"; // 胸部 CT in JIS X 0208
+    EXPECT_EQ(seriesFolderName(header), "SE003_CT");
+    header.patientId.clear();
+    header.patientName = "YAMADA^TARO=\x1b$B;3ED\x1b(B^\x1b$BB@O:\x1b(B";
+    EXPECT_EQ(patientFolderName(header), "YAMADA_TARO") << "the alphabetic group of the name";
+    header.specificCharacterSet = "ISO_IR 100";
+    header.patientName = "M\xfc" "ller^Ren\xe9" "e";
+    EXPECT_EQ(patientFolderName(header), "Muller_Renee");
+
     NameSet names;
     names.add("SE003_CHEST_1.25");
     EXPECT_EQ(names.claimFolder("se003_chest_1.25"), "se003_chest_1.25-2");

@@ -12,8 +12,12 @@ namespace vantor::importing {
 // hidden entries), no device names of other systems, at most 64 characters.
 
 // Every other byte becomes "_" (a run of them one "_"); empty gives fallback.
-std::string safeName(const std::string& stored, const std::string& fallback);
+// Accented Latin letters in UTF-8 become their base letters ("Müller": "Muller").
+std::string safeName(const std::string& text, const std::string& fallback);
 
+// Names are made from the header's texts decoded by its Specific Character
+// Set, so that code-extension escapes and multi-byte codes do not turn into
+// letters. Of a person name only the alphabetic group (before "=") is used.
 // Patient ID, or the name when there is no ID: "12345678", "Doe_Peter".
 std::string patientFolderName(const InstanceHeader& header);
 // Study date and a short study number: "20030505_134" (Study ID, or the last

@@ -11,6 +11,7 @@ namespace vantor::importing {
 // The header fields that decide where an image goes in the data folder.
 // Texts are the stored bytes with the padding (spaces, NUL) cut off both ends.
 struct InstanceHeader {
+    std::string specificCharacterSet; // (0008,0005) as stored: the texts below stay in it
     std::string sopInstanceUid;
     std::string patientId;
     std::string patientName;

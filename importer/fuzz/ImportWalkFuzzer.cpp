@@ -16,17 +16,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One folder for the whole run, as a disc: DICOMDIR, DICOM/IM1, and the input.
+// One folder for the whole run, as a disc: DICOMDIR, DICOM/IM1, and the input;
+// removed when the run ends.
+struct RunFolder {
+    RunFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "vantor-import-fuzz-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+        fs::create_directories(path / "disc/DICOM");
+        std::ofstream(path / "disc/DICOM/IM1") << "not an image";
+    }
+    ~RunFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path path;
+};
+
 const fs::path& disc()
 {
-    static const fs::path folder = [] {
-        std::string pattern = (fs::temp_directory_path() / "vantor-import-fuzz-XXXXXX").string();
-        const fs::path made = ::mkdtemp(pattern.data());
-        fs::create_directories(made / "disc/DICOM");
-        std::ofstream(made / "disc/DICOM/IM1") << "not an image";
-        return made;
-    }();
-    return folder;
+    static const RunFolder folder;
+    return folder.path;
 }
 
 void write(const fs::path& path, const std::uint8_t* data, std::size_t size)

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# scripts/fuzz.sh [BUILD_DIR]
+# scripts/fuzz.sh [BUILD_DIR] [SECONDS_PER_TARGET]
 #
 # Runs every libFuzzer program (executables named *_fuzzer) of a clang
-# sanitizer build for a bounded time, about 60 seconds in all, each seeded with
-# a copy of the real DICOM files. Fails on any crash, leak or sanitizer report.
+# sanitizer build for a bounded time each (20 seconds unless told), seeded with
+# the files in <program>.seeds/ beside it (the DICOM loader with the real DICOM
+# files) and with its dictionary <program>.dict when there is one. Fails on
+# any crash, leak, time-out or out-of-memory; each failing input is kept in
+# BUILD_DIR/fuzz-artifacts/. Prints each target's executions per second.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build/asan}
 case "$build" in /*) ;; *) build="$top/$build" ;; esac
-total_seconds=${VANTOR_FUZZ_SECONDS:-60}
+per_target=${2:-${VANTOR_FUZZ_SECONDS:-20}}
 
 mapfile -t fuzzers < <(find "$build" -type f -perm -u+x -name '*_fuzzer' 2>/dev/null | sort)
 if [ ${#fuzzers[@]} -eq 0 ]; then
@@ -21,47 +24,50 @@ real_dir=$(sed -n 's/^VANTOR_REAL_DICOM_DIR:PATH=//p' "$build/CMakeCache.txt" 2>
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-seeds="$work/seeds"
-mkdir -p "$seeds"
+dicom_seeds="$work/dicom-seeds"
+mkdir -p "$dicom_seeds"
 if [ -d "$real_dir" ]; then
   n=0
   while IFS= read -r -d '' file; do
     n=$((n + 1))
-    cp "$file" "$seeds/seed-$n"
+    cp "$file" "$dicom_seeds/seed-$n"
   done < <(find -L "$real_dir" -type f -print0)
-  echo "== fuzz: $n seed files from $real_dir"
-else
-  echo "== fuzz: $real_dir not found; running without seeds"
 fi
 
-per_target=$(( total_seconds / ${#fuzzers[@]} ))
-[ "$per_target" -ge 5 ] || per_target=5
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 if [ -f "$top/.ci/lsan.supp" ]; then
   export LSAN_OPTIONS="suppressions=$top/.ci/lsan.supp"
 fi
 
+echo "== fuzz: ${#fuzzers[@]} targets, ${per_target}s each"
 status=0
 for fuzzer in "${fuzzers[@]}"; do
   name=$(basename "$fuzzer")
   corpus="$work/corpus-$name"
   artifacts="$work/artifacts-$name/"
   mkdir -p "$corpus" "$artifacts"
-  echo "== fuzz: $name for ${per_target}s"
-  if ! "$fuzzer" -max_total_time="$per_target" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-       -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" "$seeds" \
+  seeds="$fuzzer.seeds"
+  [ -d "$seeds" ] || seeds="$dicom_seeds"
+  options=()
+  [ -f "$fuzzer.dict" ] && options+=("-dict=$fuzzer.dict")
+  if ! "$fuzzer" "${options[@]}" -max_total_time="$per_target" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+       -malloc_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" "$seeds" \
        >"$work/$name.log" 2>&1; then
     status=1
     echo "== fuzz: $name FAILED"
     tail -n 60 "$work/$name.log"
     for crash in "$artifacts"*; do
       [ -e "$crash" ] || continue
-      mkdir -p "$top/build/fuzz-artifacts"
-      cp "$crash" "$top/build/fuzz-artifacts/"
-      echo "== fuzz: input kept in build/fuzz-artifacts/$(basename "$crash")"
+      mkdir -p "$build/fuzz-artifacts"
+      cp "$crash" "$build/fuzz-artifacts/$name-$(basename "$crash")"
+      echo "== fuzz: input kept in $build/fuzz-artifacts/$name-$(basename "$crash")"
     done
   else
-    grep -E "stat::number_of_executed_units|stat::peak_rss_mb" "$work/$name.log" | sed "s/^/   $name /" || true
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$name.log" | tail -n 1)
+    seconds=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$work/$name.log" | tail -n 1)
+    rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$work/$name.log" | tail -n 1)
+    [ -n "$seconds" ] && [ "$seconds" -gt 0 ] || seconds=$per_target
+    echo "   $name: ${runs:-0} runs in ${seconds}s, $(( ${runs:-0} / seconds )) exec/s, peak ${rss:-?} MB"
   fi
 done
 exit $status

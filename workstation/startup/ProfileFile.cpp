@@ -131,6 +131,23 @@ std::string ProfileFile::readString(const std::string& section, const std::strin
     return truncateAtCharacterBoundary(value, maxLength);
 }
 
+std::vector<std::pair<std::string, std::string>> ProfileFile::readSection(const std::string& section) const
+{
+    const std::string wantedSection = lowerAscii(section);
+    std::vector<std::pair<std::string, std::string>> entries;
+    bool inSection = false;
+    for (const auto& line : readLines(path_)) {
+        std::string name;
+        std::string key;
+        std::string value;
+        if (sectionName(line, name))
+            inSection = lowerAscii(name) == wantedSection;
+        else if (inSection && keyAndValue(line, key, value))
+            entries.emplace_back(lowerAscii(key), value);
+    }
+    return entries;
+}
+
 int ProfileFile::readInteger(const std::string& section, const std::string& key, int defaultValue) const
 {
     std::string value;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vantor {
 
@@ -19,6 +21,11 @@ public:
     // never in the middle of a UTF-8 character.
     std::string readString(const std::string& section, const std::string& key,
                            const std::string& defaultValue, std::size_t maxLength = 255) const;
+
+    // Every key of a section with its value, keys in lower case (they match
+    // without regard to case), in file order: lists of numbered keys are read
+    // with one reading of the file.
+    std::vector<std::pair<std::string, std::string>> readSection(const std::string& section) const;
 
     // Leading optional sign and decimal digits of the value; 0 when the value
     // has none; defaultValue when the key is absent.

@@ -4,6 +4,7 @@
 #include "startup/SettingsKeys.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace vantor {
 
@@ -38,9 +39,20 @@ int ReaderList::removeAt(int index)
 void ReaderList::load(const ProfileFile& settings)
 {
     names_.clear();
-    const int count = settings.readInteger(kProgramSection, "UserCnt", 0);
-    for (int n = 0; n < count; ++n)
-        names_.push_back(settings.readString(kProgramSection, readerKey(n), "", kMaximumNameLength));
+    // Keys have four digits: a larger count (a damaged file) would only
+    // repeat them. The section is read once, not once per name.
+    const int count = std::min(settings.readInteger(kProgramSection, "UserCnt", 0), kMaximumReaders);
+    std::unordered_map<std::string, std::string> values;
+    if (count > 0)
+        for (auto& [key, value] : settings.readSection(kProgramSection))
+            values.try_emplace(key, std::move(value)); // the first of a key counts, as for a single read
+    for (int n = 0; n < count; ++n) {
+        std::string key = readerKey(n);
+        for (char& c : key)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        const auto found = values.find(key);
+        names_.push_back(found == values.end() ? std::string() : limitedName(found->second));
+    }
 }
 
 bool ReaderList::save(const ProfileFile& settings) const

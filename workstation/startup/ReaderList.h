@@ -15,6 +15,8 @@ public:
 
     // Names are stored as at most 79 bytes (the settings buffer holds 80).
     static constexpr std::size_t kMaximumNameLength = 79;
+    // As many as there are keys User0000 ... User9999.
+    static constexpr int kMaximumReaders = 10000;
     // name cut to kMaximumNameLength bytes at a UTF-8 character boundary.
     static std::string limitedName(const std::string& name);
 

@@ -29,6 +29,25 @@ TEST(ReaderList, RefusesBlanksSpacesSlashesBackslashesAndSameCaseDuplicates)
     EXPECT_EQ(readers.validate("smith"), ReaderList::Validation::Accepted);
 }
 
+TEST(ReaderList, ACountBeyondTheKeysLoadsAsManyNamesAsThereAreKeys)
+{
+    // Found by the settings file's fuzz target: a count of 2^31 read the file 2^31 times.
+    TemporaryFolder folder;
+    const std::string path = folder.file("VANTOR_Viewer.ini");
+    std::filesystem::copy_file(std::string(VANTOR_SOURCE_DIR) +
+                                   "/fuzz/regressions/settings_file_fuzzer/reader-count-beyond-int32.ini",
+                               path);
+    ReaderList readers;
+    readers.load(ProfileFile(path));
+    EXPECT_EQ(readers.size(), std::size_t(ReaderList::kMaximumReaders));
+
+    TemporaryFolder::write(path, "[VANTOR_Viewer]\nUserCnt=99999\nUser0000=first\nUser9999=last\n");
+    readers.load(ProfileFile(path));
+    ASSERT_EQ(readers.size(), 10000U);
+    EXPECT_EQ(readers.names().front(), "first");
+    EXPECT_EQ(readers.names().back(), "last");
+}
+
 TEST(ReaderList, KeysAndSelectionAfterRemoval)
 {
     EXPECT_EQ(readerKey(0), "User0000");

@@ -4,9 +4,10 @@
 # Runs every libFuzzer program (executables named *_fuzzer) of a clang
 # sanitizer build for a bounded time each: SECONDS_PER_TARGET when given, else
 # 20 seconds, shortened (to 10 at the least) so that all of them take about
-# three minutes in the test command. Each is seeded with
-# the files in <program>.seeds/ beside it (the DICOM loader with the real DICOM
-# files) and with its dictionary <program>.dict when there is one. Fails on
+# three minutes in the test command. Each is seeded with the files in
+# <program>.seeds/ beside it or in fuzz/seeds/<program>/ (the DICOM loader and
+# targets without seeds with the real DICOM files), and given its dictionary
+# <program>.dict or fuzz/dictionaries/<program>.dict when there is one. Fails on
 # any crash, leak, time-out or out-of-memory; each failing input is kept in
 # BUILD_DIR/fuzz-artifacts/. Prints each target's executions per second.
 set -euo pipefail
@@ -55,10 +56,14 @@ for fuzzer in "${fuzzers[@]}"; do
   corpus="$work/corpus-$name"
   artifacts="$work/artifacts-$name/"
   mkdir -p "$corpus" "$artifacts"
+  # Beside the program, else under fuzz/ for targets built elsewhere, else the DICOM files.
   seeds="$fuzzer.seeds"
+  [ -d "$seeds" ] || seeds="$top/fuzz/seeds/$name"
   [ -d "$seeds" ] || seeds="$dicom_seeds"
+  dictionary="$fuzzer.dict"
+  [ -f "$dictionary" ] || dictionary="$top/fuzz/dictionaries/$name.dict"
   options=()
-  [ -f "$fuzzer.dict" ] && options+=("-dict=$fuzzer.dict")
+  [ -f "$dictionary" ] && options+=("-dict=$dictionary")
   if ! "$fuzzer" "${options[@]}" -max_total_time="$per_target" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
        -malloc_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" "$seeds" \
        >"$work/$name.log" 2>&1; then

@@ -2,43 +2,14 @@
 // as a header-only file, then every reading member over the whole store.
 
 #include "DicomFileReader.h"
+#include "MemoryFile.h"
 #include "ZVDICOM/ZQDICOM.h"
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 namespace {
-
-// The bytes as a file, so that the published load path (open, size, read) runs.
-class MemoryFile
-{
-public:
-    MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("zvdicom-fuzz", 0))
-    {
-        std::size_t written = 0;
-        while (fd_ >= 0 && written < size) {
-            const ssize_t n = ::write(fd_, data + written, size - written);
-            if (n <= 0)
-                break;
-            written += static_cast<std::size_t>(n);
-        }
-    }
-    ~MemoryFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-    int fd_;
-};
 
 void readEverything(ZQDICOM& control)
 {

@@ -1,7 +1,8 @@
 #pragma once
 
-// The fuzz input as a file, for parsers that are handed a path: an anonymous
-// memory file reached through /proc/self/fd.
+// The fuzz input as a file, for parsers that are handed a path (so that the
+// published load path, open, size and read, runs): an anonymous memory file
+// reached through /proc/self/fd. The workstation's targets share it.
 
 #include <cstddef>
 #include <cstdint>

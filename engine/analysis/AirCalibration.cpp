@@ -7,11 +7,14 @@ namespace zvipengine {
 std::int32_t AirCalibration::patchMean(const std::vector<std::int16_t>& values, std::int32_t X, std::int32_t Y,
                                        std::int32_t Z)
 {
-    // The patch of the 512 x 512 layout, scaled to the slice size.
-    const std::int32_t x0 = static_cast<std::int32_t>(206LL * X / 512);
-    const std::int32_t x1 = std::max(x0, static_cast<std::int32_t>(305LL * X / 512));
-    const std::int32_t y0 = static_cast<std::int32_t>(20LL * Y / 512);
-    const std::int32_t y1 = std::max(y0, static_cast<std::int32_t>(69LL * Y / 512));
+    std::int32_t x0 = 206, x1 = 305, y0 = 20, y1 = 69;
+    if (X <= x1 || Y <= y1) {
+        // Too small for the patch: the same place scaled from 512 x 512.
+        x0 = static_cast<std::int32_t>(206LL * X / 512);
+        x1 = std::max(x0, static_cast<std::int32_t>(305LL * X / 512));
+        y0 = static_cast<std::int32_t>(20LL * Y / 512);
+        y1 = std::max(y0, static_cast<std::int32_t>(69LL * Y / 512));
+    }
     const std::int32_t z0 = std::min(2, Z - 1);
     const std::int32_t z1 = std::min(4, Z - 1);
     std::int64_t sum = 0, count = 0;

@@ -7,7 +7,8 @@ namespace zvipengine {
 
 // Brings the air of a scanner that reads air above -900 HU down to -1000.
 // The reference patch lies in front of the patient: x 206..305, y 20..69,
-// z 2..4 on 512 x 512 slices, scaled to the slice size for other sizes.
+// z 2..4, at those pixels on every slice that holds them; only slices too
+// small for it take the patch scaled from the 512 x 512 layout.
 class AirCalibration {
 public:
     // Mean of the analysis values (CT + 1024, negatives as 0) over the patch.

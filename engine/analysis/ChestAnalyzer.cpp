@@ -11,6 +11,7 @@
 #include "StructureAnalysis.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace zvipengine {
@@ -44,8 +45,12 @@ std::int32_t ChestAnalyzer::setInput(const std::int16_t* samples, std::int32_t X
     X_ = X;
     Y_ = Y;
     Z_ = Z;
-    for (int a = 0; a < 3; ++a)
-        spacing_[a] = spacing[a] > 0.0 ? spacing[a] : 1.0;
+    // The sign of a spacing only tells the direction of the axis (the host
+    // declares the slice spacing negative); the sizes are its magnitude.
+    for (int a = 0; a < 3; ++a) {
+        const double magnitude = std::fabs(spacing[a]);
+        spacing_[a] = magnitude > 0.0 ? magnitude : 1.0;
+    }
     stages_.push_back("CTA_org");
     return Success;
 }

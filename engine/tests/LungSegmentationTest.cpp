@@ -6,6 +6,7 @@
 #include "../analysis/LungSeparation.h"
 #include "../analysis/LungThreshold.h"
 #include "BackgroundAnalysis.h"
+#include "BoundedWait.h"
 
 #include "VantorSyntheticCT/ChestPhantom.h"
 #include "VantorSyntheticCT/Label.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -90,12 +92,15 @@ TEST(LungSegmentation, BodyLungsAndAirwaysAgreeWithTheGroundTruth)
                                [](std::uint8_t c) { return c == StructureMap::Airways; });
     const double bone = dice(v, map, [](std::uint8_t l) { return isLabel(l, Label::Bone); },
                              [](std::uint8_t c) { return c == StructureMap::Bone; });
-    EXPECT_GT(body, 0.95);
-    EXPECT_GT(right, 0.8);
-    EXPECT_GT(left, 0.8);
+    std::printf("Dice against the truth: body %.4f, right lung %.4f, left lung %.4f, airways %.4f, bone %.4f\n", body,
+                right, left, airway, bone);
+    // Just under what the analysis reaches on this chest, so that a loss shows.
+    EXPECT_GT(body, 0.99);
+    EXPECT_GT(right, 0.91);
+    EXPECT_GT(left, 0.89);
     EXPECT_LT(swapped, 0.05) << "lung 1 must be the image's left lung";
-    EXPECT_GT(airway, 0.5);
-    EXPECT_GT(bone, 0.5);
+    EXPECT_GT(airway, 0.74);
+    EXPECT_GT(bone, 0.72);
     const std::vector<std::string> expected = {"CTA_org", "AdjustCT", "CTA_Body", "lung_Step1_ThresholdArea",
                                                "lung_Step2_remBronchi1", "lung_Step3_fillHole",
                                                "lung_Step4_remBronchi2", "lung_Step5_aft_remBone",
@@ -149,10 +154,8 @@ TEST(LungAnalysisRuns, BackgroundRunFiresOnceAndLeavesNothingPending)
     const std::size_t count = v.hounsfield.size();
     const std::vector<std::int16_t> before(engine.PtrData(), engine.PtrData() + count);
     engine.SpecialMethod(-1);
-    while (finished.load() == 0)
-        std::this_thread::yield();
-    while (zvipengine::BackgroundAnalysis::pending() != 0)
-        std::this_thread::yield();
+    ASSERT_TRUE(waitUntil([&] { return finished.load() != 0; })) << "ThreadFinished did not come";
+    ASSERT_TRUE(waitUntil([] { return zvipengine::BackgroundAnalysis::pending() == 0; }));
     EXPECT_TRUE(engine.Extracted());
     EXPECT_EQ(engine.ErrorNumber(), 0);
     // Done once per volume: neither a second request nor action 11 runs again.
@@ -242,6 +245,29 @@ TEST(AirCalibrationPatch, AirAboveMinus900IsBroughtToMinus1000)
     const std::vector<std::int16_t> tissueBefore = tissue;
     EXPECT_FALSE(zvipengine::AirCalibration::apply(tissue, 512, 512, 5));
     EXPECT_EQ(tissue, tissueBefore);
+}
+
+// Raised air (-850 HU) over x0..x1, y0..y1 on slices 2 to 4, air of -1000 HU elsewhere.
+std::vector<std::int16_t> airWithPatch(int X, int Y, int x0, int x1, int y0, int y1)
+{
+    std::vector<std::int16_t> v(static_cast<std::size_t>(X) * Y * 5, 24);
+    for (int z = 2; z <= 4; ++z)
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                v[(static_cast<std::size_t>(z) * Y + y) * X + x] = 174;
+    return v;
+}
+
+TEST(AirCalibrationPatch, PatchStaysAtItsPixelsOnAnySliceThatHoldsIt)
+{
+    // Wider and shorter than 512 x 512: the patch is not moved with the size.
+    std::vector<std::int16_t> wide = airWithPatch(768, 96, 206, 305, 20, 69);
+    EXPECT_EQ(zvipengine::AirCalibration::patchMean(wide, 768, 96, 5), 174);
+    EXPECT_TRUE(zvipengine::AirCalibration::apply(wide, 768, 96, 5));
+    EXPECT_EQ(wide[(2u * 96 + 20) * 768 + 206], 24); // the raised air becomes -1000 HU
+
+    // A slice too small to hold it takes the patch scaled from 512 x 512.
+    EXPECT_EQ(zvipengine::AirCalibration::patchMean(airWithPatch(256, 256, 103, 152, 10, 34), 256, 256, 5), 174);
 }
 
 // Two lung blobs on one slice joined by a bridge of the given value.

@@ -11,6 +11,7 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -57,8 +58,8 @@ TEST(FeatureTableFormat, FileNameHeadingsAndRecordLine)
     EXPECT_EQ(FeatureTable::featureFileName("/data/P01", "ALL", "", {2006, 12, 6}),
               "/data/P01_feature_061206_ALL.csv");
     EXPECT_EQ(FeatureTable::featureFileName("/data/P01", "S3", "x", {2026, 1, 31}), "/data/P01_feature_260131_S3.csv");
-    // With a second folder the year keeps two digits as well.
-    EXPECT_EQ(FeatureTable::featureFileName("P01", "S3", "/out", {2006, 12, 6}), "/out/P01_feature_061206_S3.csv");
+    // With a second folder the year has all its digits.
+    EXPECT_EQ(FeatureTable::featureFileName("P01", "S3", "/out", {2006, 12, 6}), "/out/P01_feature_20061206_S3.csv");
 
     const std::string names =
         "重心Ｘ座標(pixel),重心Ｙ座標(pixel),重心Ｚ座標(pixel),範囲Ｘ座標最小値(pixel),範囲Ｙ座標最小値(pixel),"
@@ -137,6 +138,43 @@ TEST(StructureAnalysis, CandidatesLieInTheLungsAndTheLargeOpacityIsOne)
     EXPECT_TRUE(onOpacity);
     std::vector<FeatureRecord> none;
     EXPECT_EQ(ChestAnalyzer().analyseStructures(none), ChestAnalyzer::NoInput);
+}
+
+// The workstation declares the slice spacing negative (slices run from head
+// to feet); the analysis measures in millimetres, whatever the sign.
+TEST(StructureAnalysis, NegativeSliceSpacingGivesTheSameAnalysisAsPositive)
+{
+    SeriesOptions options;
+    options.columns = 256;
+    options.rows = 256;
+    options.slices = 40; // 7.5 mm apart: far from the 1 mm a lost spacing would give
+    options.findings = {{FindingKind::LargeOpacity, LungZone::RightLower, 1}};
+    const Volume v = ChestPhantom(options, 5).renderVolume(2);
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("vantor-spacing-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::string tables[2];
+    for (const int sign : {-1, 1}) {
+        const std::string patient = sign < 0 ? "negative" : "positive";
+        VazAZUrorav engine;
+        engine.SetDebugOut(folder.string(), patient, "S1");
+        ASSERT_TRUE(engine.SetDataProfile(v.columns, v.rows, v.slices, v.pixelSpacing, v.pixelSpacing,
+                                          sign * v.sliceSpacing, 1.0, -1024));
+        const std::size_t plane = static_cast<std::size_t>(v.columns) * v.rows;
+        for (int z = 0; z < v.slices; ++z)
+            ASSERT_TRUE(engine.SetDicomImage(v.hounsfield.data() + plane * z, z + 1, 1.0, 0.0, -z * v.sliceSpacing));
+        engine.SpecialMethod(7);
+        ASSERT_TRUE(engine.Extracted());
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().filename().string().starts_with(patient + "_feature_") &&
+                entry.path().filename().string().ends_with("_ALL.csv"))
+                tables[sign > 0] = readFile(entry.path());
+    }
+    std::filesystem::remove_all(folder);
+    // Structures and candidates were found, measured in mm and mm^3.
+    EXPECT_GT(std::count(tables[1].begin(), tables[1].end(), '\n'), 2);
+    EXPECT_EQ(tables[0], tables[1]);
 }
 
 TEST(StructureAnalysis, DebugOutputWritesTablesOnceAndOnlyHeadingsWithoutLungs)

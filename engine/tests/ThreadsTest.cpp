@@ -4,6 +4,7 @@
 #include "BrickVolume.h"
 #include "SplitRendering.h"
 
+#include "BoundedWait.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +64,7 @@ TEST(SplitRendering, SplitImageEqualsTheUnsplitOneBitForBit)
 {
     VazAZUrorav engine;
     reference::Volume v = reference::randomVolume(40, 36, 30, 71);
-    v.sx = v.sy = 0.8;
+    v.sx = v.sy = 0.7; // the pixel size every form below renders at
     v.sz = -1.0;
     ASSERT_TRUE(loadIntoEngine(engine, v));
     const auto m = obliqueView(engine, v);
@@ -114,7 +115,7 @@ TEST(BrickCopy, HoldsEveryVoxelAndItsNeighboursAndChangesNoResult)
             }
 
     VazAZUrorav engine;
-    v.sx = v.sy = v.sz = 1.0;
+    v.sx = v.sy = v.sz = 0.9;
     ASSERT_TRUE(loadIntoEngine(engine, v));
     const auto m = obliqueView(engine, v);
     std::vector<std::int16_t> direct(24 * 20);
@@ -141,18 +142,16 @@ TEST(BackgroundAnalysis, RequestsPilingUpRunOnlyTheLastOne)
     std::atomic<bool> running{false};
     ASSERT_TRUE(first.start([&] {
         running = true;
-        while (!release)
-            std::this_thread::yield();
+        waitUntil([&] { return release.load(); });
         ++runs;
     }));
-    while (!running)
-        std::this_thread::yield();
+    const bool started = waitUntil([&] { return running.load(); });
     for (int n = 0; n < 3; ++n)
-        ASSERT_TRUE(others.start([&] { ++runs; }));
+        EXPECT_TRUE(others.start([&] { ++runs; }));
     // All three wait for the lock, counted as pending, before the first ends.
-    while (zvipengine::BackgroundAnalysis::pending() < 4)
-        std::this_thread::yield();
+    EXPECT_TRUE(waitUntil([] { return zvipengine::BackgroundAnalysis::pending() >= 4; }));
     release = true;
+    EXPECT_TRUE(started);
     first.waitForAll();
     others.waitForAll();
     // The first ran; of the three behind it only the one that found no

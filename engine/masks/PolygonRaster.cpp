@@ -65,13 +65,11 @@ PolygonRaster::Result PolygonRaster::build(const std::int32_t* points, std::int3
         inside_.clear();
         return Result::NoMemory;
     }
-    // The closing segment: an outline handed over without repeating its
-    // first point still encloses its interior.
-    for (std::int32_t n = 0; n < count; ++n) {
-        const std::int32_t next = (n + 1) % count;
-        drawLine(open, width, points[2 * n] - originX_, points[2 * n + 1] - originY_, points[2 * next] - originX_,
-                 points[2 * next + 1] - originY_);
-    }
+    // Consecutive points only: the host closes an outline by repeating its
+    // first point; an open one encloses nothing but its own line.
+    for (std::int32_t n = 0; n + 1 < count; ++n)
+        drawLine(open, width, points[2 * n] - originX_, points[2 * n + 1] - originY_, points[2 * n + 2] - originX_,
+                 points[2 * n + 3] - originY_);
     // Four-neighbour reach: the eight-connected digital lines then close.
     std::vector<std::uint8_t>& outside = inside_;
     if (!ComponentLabelling::reach(open.data(), static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),

@@ -235,45 +235,53 @@ TEST(BitMaskImage, ClearModesOnMaskedSamples)
     }
 }
 
-TEST(PolygonImage, InsideIncludesTheOutlineAndAnOpenOutlineIsClosed)
+TEST(PolygonImage, InsideIncludesTheOutlineAndAnOpenOutlineEnclosesNothing)
 {
     VazAZUrorav engine;
     const int W = 12, H = 10;
-    // A square given with and without its first point repeated.
-    const std::int32_t closed[10] = {2, 2, 8, 2, 8, 6, 2, 6, 2, 2};
-    for (const int count : {5, 4}) {
-        std::vector<std::uint8_t> image(W * H, 9);
-        ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(image.data(), W, H, 0, count, closed));
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                EXPECT_EQ(image[static_cast<std::size_t>(y) * W + x], (x >= 2 && x <= 8 && y >= 2 && y <= 6) ? 1 : 0)
-                    << count << " points, pixel " << x << "," << y;
-        ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(image.data(), W, H, 1, count, closed));
-        EXPECT_EQ(image[0], 1);
-        EXPECT_EQ(image[static_cast<std::size_t>(4) * W + 5], 0);
-    }
+    // A square closed by repeating its first point.
+    const std::int32_t square[10] = {2, 2, 8, 2, 8, 6, 2, 6, 2, 2};
+    std::vector<std::uint8_t> image(W * H, 9);
+    ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(image.data(), W, H, 0, 5, square));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            EXPECT_EQ(image[static_cast<std::size_t>(y) * W + x], (x >= 2 && x <= 8 && y >= 2 && y <= 6) ? 1 : 0)
+                << "pixel " << x << "," << y;
+    ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(image.data(), W, H, 1, 5, square));
+    EXPECT_EQ(image[0], 1);
+    EXPECT_EQ(image[static_cast<std::size_t>(4) * W + 5], 0);
+    // Without the repeated point no side joins the last point to the first:
+    // the interior meets the outside through the gap; only the three drawn
+    // sides are inside.
+    ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(image.data(), W, H, 0, 4, square));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const bool onSide = (y == 2 && x >= 2 && x <= 8) || (x == 8 && y >= 2 && y <= 6) ||
+                                (y == 6 && x >= 2 && x <= 8);
+            EXPECT_EQ(image[static_cast<std::size_t>(y) * W + x], onSide ? 1 : 0) << "open, pixel " << x << "," << y;
+        }
     // A diagonal outline: the 8-connected line still holds the fill back.
-    const std::int32_t diamond[8] = {5, 0, 10, 5, 5, 10, 0, 5};
-    std::vector<std::uint8_t> image(11 * 11, 0);
-    ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(image.data(), 11, 11, 0, 4, diamond));
+    const std::int32_t diamond[10] = {5, 0, 10, 5, 5, 10, 0, 5, 5, 0};
+    std::vector<std::uint8_t> diagonal(11 * 11, 0);
+    ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(diagonal.data(), 11, 11, 0, 5, diamond));
     for (int y = 0; y < 11; ++y)
         for (int x = 0; x < 11; ++x)
-            EXPECT_EQ(image[static_cast<std::size_t>(y) * 11 + x], std::abs(x - 5) + std::abs(y - 5) <= 5 ? 1 : 0)
+            EXPECT_EQ(diagonal[static_cast<std::size_t>(y) * 11 + x], std::abs(x - 5) + std::abs(y - 5) <= 5 ? 1 : 0)
                 << x << "," << y;
 }
 
 TEST_F(MaskedEngine, FreePointsPrismMatchesThePolygonImage)
 {
-    const std::int32_t triangle[6] = {1, 1, 10, 2, 3, 8};
+    const std::int32_t triangle[8] = {1, 1, 10, 2, 3, 8, 1, 1};
     std::vector<std::uint8_t> polygon(static_cast<std::size_t>(volume.X) * volume.Y);
-    ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(polygon.data(), volume.X, volume.Y, 0, 3, triangle));
-    ASSERT_TRUE(engine.SetBitMaskFreePoints(1, 3, triangle, 1.0f, 6.0f, IdentityMatrix));
+    ASSERT_TRUE(engine.GetByteImageBitMaskFreePoints(polygon.data(), volume.X, volume.Y, 0, 4, triangle));
+    ASSERT_TRUE(engine.SetBitMaskFreePoints(1, 4, triangle, 1.0f, 6.0f, IdentityMatrix));
     const auto prism = afterStep(std::vector<int>(volume.v.size(), 0), [&](int x, int y, int z, int) {
         return polygon[static_cast<std::size_t>(y) * volume.X + x] != 0 && z > 1 && z < 6;
     });
     EXPECT_EQ(agesOf(engine), prism);
     // Depth bounds far beyond the volume: every slice lies between them.
-    ASSERT_TRUE(engine.SetBitMaskFreePoints(0, 3, triangle, -1.0e30f, 1.0e30f, IdentityMatrix));
+    ASSERT_TRUE(engine.SetBitMaskFreePoints(0, 4, triangle, -1.0e30f, 1.0e30f, IdentityMatrix));
     EXPECT_EQ(agesOf(engine), afterStep(prism, [&](int x, int y, int, int) {
                   return polygon[static_cast<std::size_t>(y) * volume.X + x] == 0;
               }));

@@ -109,6 +109,11 @@ zvipengine::ProjectionRequest slabRequest(ProjectionKind kind, std::int32_t widt
 
 enum class Threads { One, Split };
 
+// The four Get forms of the oblique projections keep the PixelSpacing
+// argument of their signature but scale by the X spacing, as the Create forms
+// do when they are given no spacing.
+float xSpacingOnly(float /*pixelSpacing*/) { return 0.0f; }
+
 // Renders an oblique projection into `image` (all rows, or strip `part`).
 bool renderOblique(const EngineState& s, ProjectionKind kind, std::int16_t* image, std::int32_t width,
                    std::int32_t height, float pixelSpacing, std::int32_t plane, std::int32_t depth,
@@ -390,8 +395,8 @@ bool VazAZUrorav::GetImageMIPMatrix(std::int16_t* hImage, std::int32_t Width, st
 {
     if (!state_->volume.exists())
         return false;
-    return renderOblique(*state_, ProjectionKind::Maximum, hImage, Width, Height, PixelSpacing, Plane, PlaneDepth,
-                         hMatrix, false, Threads::One, 0, Height);
+    return renderOblique(*state_, ProjectionKind::Maximum, hImage, Width, Height, xSpacingOnly(PixelSpacing), Plane,
+                         PlaneDepth, hMatrix, false, Threads::One, 0, Height);
 }
 
 bool VazAZUrorav::GetImageMIPMatrixAdd(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
@@ -400,8 +405,8 @@ bool VazAZUrorav::GetImageMIPMatrixAdd(std::int16_t* hImage, std::int32_t Width,
 {
     if (!state_->volume.exists())
         return false;
-    return renderOblique(*state_, ProjectionKind::Maximum, hImage, Width, Height, PixelSpacing, Plane, PlaneDepth,
-                         hMatrix, true, Threads::One, 0, Height);
+    return renderOblique(*state_, ProjectionKind::Maximum, hImage, Width, Height, xSpacingOnly(PixelSpacing), Plane,
+                         PlaneDepth, hMatrix, true, Threads::One, 0, Height);
 }
 
 bool VazAZUrorav::GetImageMinIPMatrix(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
@@ -410,8 +415,8 @@ bool VazAZUrorav::GetImageMinIPMatrix(std::int16_t* hImage, std::int32_t Width, 
 {
     if (!state_->volume.exists())
         return false;
-    return renderOblique(*state_, ProjectionKind::Minimum, hImage, Width, Height, PixelSpacing, Plane, PlaneDepth,
-                         hMatrix, false, Threads::One, 0, Height);
+    return renderOblique(*state_, ProjectionKind::Minimum, hImage, Width, Height, xSpacingOnly(PixelSpacing), Plane,
+                         PlaneDepth, hMatrix, false, Threads::One, 0, Height);
 }
 
 bool VazAZUrorav::GetImageMinIPMatrixAdd(std::int16_t* hImage, std::int32_t Width, std::int32_t Height,
@@ -420,8 +425,8 @@ bool VazAZUrorav::GetImageMinIPMatrixAdd(std::int16_t* hImage, std::int32_t Widt
 {
     if (!state_->volume.exists())
         return false;
-    return renderOblique(*state_, ProjectionKind::Minimum, hImage, Width, Height, PixelSpacing, Plane, PlaneDepth,
-                         hMatrix, true, Threads::One, 0, Height);
+    return renderOblique(*state_, ProjectionKind::Minimum, hImage, Width, Height, xSpacingOnly(PixelSpacing), Plane,
+                         PlaneDepth, hMatrix, true, Threads::One, 0, Height);
 }
 
 bool VazAZUrorav::GetImageMIPMatrixPart(std::int32_t Part, std::int32_t PartHeight, std::int16_t* hImage,

@@ -48,6 +48,7 @@ public:
 
     std::int32_t processorCount = 1;
     std::function<void()> threadFinished;
+    std::function<void()> aboutBox;
 
     // Frees the volume, its records, the brick copy and every buffer; keeps
     // ErrorNumber, IsSigned and the base scale.

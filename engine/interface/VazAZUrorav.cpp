@@ -65,6 +65,14 @@ void VazAZUrorav::setThreadFinished(std::function<void()> callback)
     state_->threadFinished = std::move(callback);
 }
 
+void VazAZUrorav::setAboutBoxHandler(std::function<void()> handler) { state_->aboutBox = std::move(handler); }
+
+void VazAZUrorav::AboutBox()
+{
+    if (state_->aboutBox)
+        state_->aboutBox();
+}
+
 // ------------------------------------------------------------ declaration
 
 bool VazAZUrorav::SetDataProfile(std::int32_t ImageWidth, std::int32_t ImageHeight, std::int32_t ImageNum,

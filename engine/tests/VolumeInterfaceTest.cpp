@@ -1,5 +1,6 @@
 // Volume declaration, slice hand-over and conversion, orientation codes,
 // numbered buffers, slice queries, value range and identity.
+#include "BoundedWait.h"
 #include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -409,6 +410,19 @@ TEST(Identity, VersionTextAndOrthogonalImageSize)
     EXPECT_EQ(dims[0], 123);
 }
 
+TEST(AboutBoxMember, CallsTheHostsHandlerWhenOneIsInstalled)
+{
+    VazAZUrorav engine;
+    engine.AboutBox(); // no handler: nothing happens
+    int shown = 0;
+    engine.setAboutBoxHandler([&] { ++shown; });
+    engine.AboutBox();
+    EXPECT_EQ(shown, 1);
+    ASSERT_TRUE(engine.SetDataProfile(4, 4, 2, 1.0, 1.0, 1.0, 1.0, 0)); // a new volume keeps the handler
+    engine.AboutBox();
+    EXPECT_EQ(shown, 2);
+}
+
 TEST(SpecialMethodDispatch, BrickCopyAndAbsentAnalysis)
 {
     VazAZUrorav engine;
@@ -420,8 +434,8 @@ TEST(SpecialMethodDispatch, BrickCopyAndAbsentAnalysis)
     EXPECT_EQ(finished.load(), 0);
     engine.SpecialMethod(-1);
     // The host waits for ThreadFinished before it calls again.
-    while (finished.load() == 0)
-        std::this_thread::yield();
+    ASSERT_TRUE(waitUntil([&] { return finished.load() != 0; }, std::chrono::seconds(10)))
+        << "ThreadFinished did not come";
     EXPECT_TRUE(engine.Extracted());
     engine.SpecialMethod(1);
     engine.SpecialMethod(11); // already extracted: no second event

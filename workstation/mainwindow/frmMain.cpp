@@ -63,6 +63,15 @@ frmMain::frmMain(WorkstationState& state, ProfileFile settings, std::string comp
     placeDesignedControls();
     connectImageInputs();
     buildPatientNavigation();
+    // The engine has no windows of its own; its About dialog is ours.
+    VazAZUrorav1.setAboutBoxHandler([this] {
+        std::string version(128, '\0');
+        std::int32_t length = static_cast<std::int32_t>(version.size()) * 2;
+        VazAZUrorav1.GetVersion(version, length);
+        version.resize(std::min(version.find('\0'), version.size()));
+        showMessage(this, QMessageBox::Information, "About VazAZUrorav",
+                    "VazAZUrorav (ZVIPEngine)\nVersion " + version);
+    });
 }
 
 frmMain::~frmMain() = default;

@@ -320,4 +320,10 @@ TEST_F(MainWindowTest, HelpWithoutPagesShowsTheMessageAndAboutShowsTheSystem)
     about.showSystemInformation();
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains("Kernel: Linux")) << questions[0].toStdString();
+
+    // The engine's About dialog, shown by the window on the engine's request.
+    questions.clear();
+    window.VazAZUrorav1.AboutBox();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0], "VazAZUrorav (ZVIPEngine)\nVersion 1, 2a, 5, 928");
 }

@@ -226,6 +226,9 @@ public:
     // Fired on the analysis thread when a background analysis has run.
     // The host forwards it to its own user-interface thread.
     void setThreadFinished(std::function<void()> callback);
+    // The engine has no windows of its own: AboutBox calls the handler the
+    // host installs here to show the component's About dialog.
+    void setAboutBoxHandler(std::function<void()> handler);
 
     // ---- volume declaration and slice hand-over ----
     bool SetDataProfile(std::int32_t ImageWidth, std::int32_t ImageHeight, std::int32_t ImageNum,
@@ -284,6 +287,8 @@ public:
     void GetVersion(std::string& string, std::int32_t& len) const;
     void SetDebugOut(const std::string& DirName, const std::string& PatientID, const std::string& SeriesNo);
     void SpecialMethod(std::int32_t RegionFlag);
+    // Shows the About dialog through the host's handler; nothing without one.
+    void AboutBox();
 
     // ---- matrices (16 floats each) ----
     bool MathMatrix(const float* hMatrix_A, const float* hMatrix_B, float* hMatrix_AB) const;

@@ -62,13 +62,13 @@ FeatureTable::Date FeatureTable::today()
 std::string FeatureTable::featureFileName(const std::string& folder, const std::string& name,
                                           const std::string& second, const Date& date)
 {
-    // The date part is two digits of year, month and day in both forms (a
-    // four-digit year would not fit the file name's six digits).
-    const int year = date.year % 100;
+    // Two digits of the year beside the folder; the whole year in the form
+    // with a second folder.
     if (second.size() < 2)
-        return format("%s_feature_%02d%02d%02d_%s.csv", folder.c_str(), year, date.month, date.day, name.c_str());
-    return format("%s/%s_feature_%02d%02d%02d_%s.csv", second.c_str(), folder.c_str(), year, date.month, date.day,
-                  name.c_str());
+        return format("%s_feature_%02d%02d%02d_%s.csv", folder.c_str(), date.year % 100, date.month, date.day,
+                      name.c_str());
+    return format("%s/%s_feature_%02d%02d%02d_%s.csv", second.c_str(), folder.c_str(), date.year, date.month,
+                  date.day, name.c_str());
 }
 
 std::string FeatureTable::headingLine()

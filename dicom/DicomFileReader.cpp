@@ -1,9 +1,14 @@
 #include "DicomFileReader.h"
 
 #include "ByteOrder.h"
+#include "ExplicitHeader.h"
+#include "NestedSequence.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
 #include <string_view>
 
 #include <fcntl.h>
@@ -40,48 +45,12 @@ bool isZeroPadding(const std::uint8_t* header)
     return std::memcmp(header, kZeros, 8) == 0;
 }
 
-bool isUpperLetter(std::uint8_t c) { return c >= 'A' && c <= 'Z'; }
+using ExplicitHeader::isLongForm;
+using ExplicitHeader::isUpperLetter;
+using ExplicitHeader::isVr;
 
-bool isVr(const std::uint8_t* vr, char first, char second) { return vr[0] == first && vr[1] == second; }
-
-// Explicit VRs whose header carries 2 reserved bytes and a 4-byte length.
-bool isLongForm(const std::uint8_t* vr, std::uint16_t shortField)
-{
-    if (vr[0] == 'O' || isVr(vr, 'S', 'Q'))
-        return true;
-    if (vr[1] == 'N' && vr[0] != 'P' && shortField == 0)
-        return true;
-    // Text and 64-bit VRs added to the standard later use the long header too;
-    // read as short they would desynchronise the rest of the file.
-    if (shortField == 0 &&
-        (isVr(vr, 'U', 'T') || isVr(vr, 'U', 'C') || isVr(vr, 'U', 'R') || isVr(vr, 'U', 'V') || isVr(vr, 'S', 'V')))
-        return true;
-    return false;
-}
-
-// Byte unit to reverse when a short-form value comes from a big-endian data set.
-std::size_t shortFormSwapUnit(const std::uint8_t* vr)
-{
-    if (isVr(vr, 'F', 'D'))
-        return 8;
-    if (isVr(vr, 'F', 'L') || isVr(vr, 'S', 'L') || isVr(vr, 'U', 'L'))
-        return 4;
-    if (isVr(vr, 'S', 'S') || isVr(vr, 'U', 'S') || isVr(vr, 'A', 'T'))
-        return 2;
-    return 0;
-}
-
-// The same for long-form values: words are swapped, byte and text values not.
-std::size_t longFormSwapUnit(const std::uint8_t* vr)
-{
-    if (isVr(vr, 'O', 'W'))
-        return 2;
-    if (isVr(vr, 'O', 'F') || isVr(vr, 'O', 'L'))
-        return 4;
-    if (isVr(vr, 'O', 'D') || isVr(vr, 'O', 'V') || isVr(vr, 'S', 'V') || isVr(vr, 'U', 'V'))
-        return 8;
-    return 0;
-}
+using ExplicitHeader::longFormSwapUnit;
+using ExplicitHeader::shortFormSwapUnit;
 
 std::string_view trimmedUid(const std::uint8_t* value, std::size_t length)
 {
@@ -412,16 +381,15 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
                         return;
                     continue;
                 }
-                const std::uint32_t length = keepValue(declared);
+                keepValue(declared);
                 if (cursor.needMore)
                     return;
                 if (swapping)
                     swapValue(records[index], longFormSwapUnit(vr));
-                accumulate(length + 8);
-                // Nested headers of a big-endian sequence stay as read: rewriting
-                // them would need every nested value swapped as well.
-                if (sequence && !swapping)
-                    rewriteNestedHeaders(records[index]);
+                if (sequence)
+                    rewriteNestedHeaders(records[index], swapping);
+                // The group length counts the value as it will be written.
+                accumulate(records[index].valueLength + 8);
             }
         } else {
             std::uint32_t declared = ByteOrder::load32(header + 4);
@@ -642,24 +610,28 @@ void DicomFileReader::swapValue(ElementRecord& record, std::size_t unitSize)
     ByteOrder::swapUnits(record.externalValue, record.valueLength, unitSize);
 }
 
-void DicomFileReader::rewriteNestedHeaders(ElementRecord& sequence)
+void DicomFileReader::rewriteNestedHeaders(ElementRecord& sequence, bool bigEndian)
 {
-    if (sequence.valueLength <= 8)
+    if (!sequence.hasValue() || sequence.valueLength == 0)
         return;
-    // Explicit short-form headers inside the items become implicit ones
-    // (4-byte length), the form in which the control writes. Every access is
-    // checked against the value's end, whatever the nested lengths claim.
-    std::uint8_t* value = sequence.value();
-    const std::uint64_t end = sequence.valueLength;
-    std::uint64_t offset = 8;
-    while (offset < end && offset + 8 <= end) {
-        std::uint8_t* header = value + offset;
-        header[4] = header[6];
-        header[5] = header[7];
-        header[6] = 0;
-        header[7] = 0;
-        offset += static_cast<std::uint64_t>(ByteOrder::load32(header + 4)) + 8;
+    // Into the implicit form in which the control writes. A value that cannot
+    // be walked as items stays as read rather than be rewritten by guesswork.
+    std::vector<std::uint8_t> converted;
+    if (!NestedSequence::toImplicit(sequence.value(), sequence.valueLength, bigEndian, converted))
+        return;
+    if (converted.size() == sequence.valueLength) {
+        std::memcpy(sequence.value(), converted.data(), converted.size());
+        return;
     }
+    // Shorter: long-form headers lose their reserved bytes, delimiters go.
+    std::unique_ptr<std::uint8_t[]> owned(new (std::nothrow) std::uint8_t[converted.size()]);
+    if (!owned)
+        return;
+    std::memcpy(owned.get(), converted.data(), converted.size());
+    sequence.ownedValue = std::move(owned);
+    sequence.externalValue = sequence.ownedValue.get();
+    sequence.valueLength = static_cast<std::uint32_t>(converted.size());
+    sequence.shortLength = static_cast<std::uint16_t>(converted.size());
 }
 
 void DicomFileReader::makeFreshDataSet()

@@ -55,7 +55,7 @@ private:
     void readRawStream(Cursor& cursor, bool headerOnly);
     void skipUndefinedSequence(Cursor& cursor, bool swapping, int depth);
     bool skipUndefinedItem(Cursor& cursor, bool swapping, int depth);
-    void rewriteNestedHeaders(ElementRecord& sequence);
+    void rewriteNestedHeaders(ElementRecord& sequence, bool bigEndian);
     void swapValue(ElementRecord& record, std::size_t unitSize);
 
     std::uint32_t byteOrderFlag_ = 0;

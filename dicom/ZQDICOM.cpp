@@ -146,7 +146,8 @@ void ZQDICOM::GetVersion(std::string& string, std::int32_t& len) const
 {
     char buffer[100] = {};
     std::memcpy(buffer, kVersionText, sizeof(kVersionText) - 1);
-    const std::size_t count = std::min<std::size_t>(writableCharacters(string, len), sizeof(buffer));
+    // len counts bytes of 16-bit characters: len / 2 characters at most.
+    const std::size_t count = std::min<std::size_t>(writableCharacters(string, len / 2), sizeof(buffer));
     if (count > 0)
         std::memcpy(string.data(), buffer, count);
     len = static_cast<std::int32_t>(sizeof(kVersionText) - 1);

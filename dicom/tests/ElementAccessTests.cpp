@@ -129,11 +129,22 @@ TEST_F(ElementAccess, GroupLengthTagsOfHighGroupsMatchAsUnsignedNumbers)
 
 TEST_F(ElementAccess, VersionTextIsWrittenWithinTheCallersLength)
 {
-    std::string text(20, '#');
-    std::int32_t len = 20;
+    // len is in bytes of 16-bit characters: 40 bytes are 20 characters.
+    std::string text(24, '#');
+    std::int32_t len = 40;
     control.GetVersion(text, len);
     EXPECT_EQ(len, 12);
-    EXPECT_EQ(text, std::string("1, 1, 5, 713\0\0\0\0\0\0\0\0", 20));
+    EXPECT_EQ(text, std::string("1, 1, 5, 713\0\0\0\0\0\0\0\0####", 24));
+
+    std::string halved(20, '#');
+    len = 8;
+    control.GetVersion(halved, len);
+    EXPECT_EQ(halved, "1, 1################");
+
+    std::string wide(150, '#');
+    len = 1000;
+    control.GetVersion(wide, len);
+    EXPECT_EQ(wide, "1, 1, 5, 713" + std::string(88, '\0') + std::string(50, '#')) << "100 characters at most";
 
     std::string shortText(5, '#');
     len = 200;

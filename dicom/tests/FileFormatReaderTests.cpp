@@ -262,6 +262,42 @@ TEST_F(Part10Reader, DefinedLengthSequenceHeadersAreRewrittenIntoImplicitForm)
     EXPECT_EQ(tagText(control, 0x0010, 0x0010), "NEXT");
 }
 
+TEST_F(Part10Reader, NestedItemsLongHeadersAndSequencesAreWalkedForWhatTheyAre)
+{
+    // Item 1 of defined length: a short-form and a long-form element. Item 2
+    // of undefined length: a sequence of undefined length holding one item.
+    ByteStream first;
+    first.explicitElement(0x0008, 0x0100, "SH", "CODE12").explicitElement(0x0009, 0x1010, "OB", "\x11\x22\x33\x44");
+    ByteStream inner;
+    inner.explicitElement(0x0028, 0x0010, "US", inner.u16Bytes(512));
+    ByteStream items;
+    items.item(static_cast<std::uint32_t>(first.size())).append(first);
+    items.item(0xFFFFFFFF).explicitLongHeader(0x0040, 0xA730, "SQ", 0xFFFFFFFF);
+    items.item(static_cast<std::uint32_t>(inner.size())).append(inner).sequenceDelimitation();
+    items.itemDelimitation();
+    ByteStream stream = part10(kExplicitLittle);
+    stream.explicitElement(0x0008, 0x1032, "SQ", items.str()).explicitElement(0x0008, 0x1040, "LO", "NEXT");
+    load(stream);
+
+    // As the control writes it: implicit headers, defined lengths, the same value bytes.
+    ByteStream innerImplicit;
+    innerImplicit.implicitElement(0x0028, 0x0010, innerImplicit.u16Bytes(512));
+    ByteStream nested;
+    nested.item(static_cast<std::uint32_t>(innerImplicit.size())).append(innerImplicit);
+    ByteStream firstImplicit;
+    firstImplicit.implicitElement(0x0008, 0x0100, "CODE12").implicitElement(0x0009, 0x1010, "\x11\x22\x33\x44");
+    ByteStream expected;
+    expected.item(static_cast<std::uint32_t>(firstImplicit.size())).append(firstImplicit);
+    expected.item(static_cast<std::uint32_t>(nested.size() + 8))
+        .implicitHeader(0x0040, 0xA730, static_cast<std::uint32_t>(nested.size()))
+        .append(nested);
+    EXPECT_EQ(rawValueOf(control, 0x0008, 0x1032).value_or(""), expected.str());
+    EXPECT_EQ(tagSize(control, 0x0008, 0x1032), static_cast<std::int32_t>(expected.size()));
+    // The group length counts the sequence as written.
+    EXPECT_EQ(tagLong(control, 0x0008, 0x0000), static_cast<std::int32_t>(expected.size() + 8 + 4 + 8));
+    EXPECT_EQ(tagText(control, 0x0008, 0x1040), "NEXT");
+}
+
 TEST_F(Part10Reader, NestedHeaderRewritingStaysInsideTheValueForAnyNestedLength)
 {
     for (std::uint32_t nestedLength : {0xFFFFFFF7u, 0xFFFFFFFFu, 0x7FFFFFFFu, 3u}) {

@@ -1,5 +1,5 @@
 // The tag list: the dictionary read on first use, the lines of a real file
-// against the dump tool's output, and the window that shows them.
+// against DCMTK's dcmdump, and the window that shows them.
 #include "lists/TagListBuilder.h"
 #include "lists/frmTagList.h"
 
@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -132,37 +134,81 @@ TEST_F(TagListTest, ShownTextKeepsOneElementPerLine)
     EXPECT_EQ(TagListBuilder::shownText("Ölçü \xe6\x97\xa5"), "Ölçü \xe6\x97\xa5");
 }
 
-TEST_F(TagListTest, RealFileLinesMatchTheDumpTool)
+// The lines of a real file against DCMTK's dcmdump: the same top-level
+// elements in the same order (group lengths aside: ours are recomputed or
+// synthesised), and each text or US value that fits the 128-character
+// buffer at the end of its line.
+TEST_F(TagListTest, RealFileLinesMatchDcmdump)
 {
     const fs::path real = fs::path(VANTOR_REAL_DICOM_DIR) / "pydicom" / "test_files" / "CT_small.dcm";
     if (!fs::exists(real))
         GTEST_SKIP() << "real DICOM files not found under " << VANTOR_REAL_DICOM_DIR;
-    const std::string dictionary = VANTOR_SOURCE_DIR "/data/dicom.dic";
-    const std::vector<std::string> dumped =
-        outputLines(std::string("'") + ZVDICOM_DUMP_PROGRAM + "' --dict '" + dictionary + "' '" + real.string() + "'");
-    ASSERT_FALSE(dumped.empty());
+    ASSERT_TRUE(fs::exists(VANTOR_DCMDUMP)) << "dcmdump (DCMTK, installed by scripts/setup.sh) is missing";
+    struct PeerElement {
+        std::string tag;
+        std::string value; // empty when it is not compared
+    };
+    std::vector<PeerElement> peer;
+    for (const std::string& line : outputLines(std::string("'") + VANTOR_DCMDUMP + "' -q +L -Un '" + real.string() + "'")) {
+        // "(gggg,eeee) VR value # length, multiplicity name"; nested lines are
+        // indented, and a sequence's closing delimiter is no element.
+        if (line.size() < 16 || line[0] != '(' || line[10] != ')' || line.compare(6, 4, "0000") == 0 ||
+            line.compare(0, 6, "(fffe,") == 0)
+            continue;
+        const std::size_t hash = line.rfind('#');
+        ASSERT_NE(hash, std::string::npos) << line;
+        std::string value = line.substr(15, hash - 15);
+        while (!value.empty() && value.back() == ' ')
+            value.pop_back();
+        const int length = std::atoi(line.c_str() + hash + 1);
+        const std::string vr = line.substr(12, 2);
+        PeerElement element{line.substr(0, 11), {}};
+        std::transform(element.tag.begin(), element.tag.end(), element.tag.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        if (length <= 125 && value.size() >= 2 && value.front() == '[' && value.back() == ']')
+            element.value = value.substr(1, value.size() - 2);
+        else if (vr == "US" && value.find('\\') == std::string::npos && std::atoi(value.c_str()) < 32768 &&
+                 std::stoul(line.substr(1, 4), nullptr, 16) % 2 == 0)
+            element.value = value; // a number in decimal where the dictionary knows the tag (not private ones)
+        peer.push_back(element);
+    }
+    ASSERT_GT(peer.size(), 50U);
 
     ZQDICOM dicom;
     TagListBuilder builder(VANTOR_SOURCE_DIR "/data/");
     const std::vector<std::string> lines = builder.lines(dicom, real.string());
-    ASSERT_EQ(lines.size(), dumped.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(TagListBuilder::shownText(lines[i]), dumped[i]) << i;
+    std::vector<std::string> shown;
+    for (const std::string& line : lines) {
+        if (line.compare(6, 4, "0000") == 0)
+            continue;
+        std::string text = TagListBuilder::shownText(line);
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        shown.push_back(text);
+    }
+    ASSERT_EQ(shown.size(), peer.size());
+    std::size_t valuesCompared = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_EQ(shown[i].substr(0, 11), peer[i].tag) << i;
+        if (!peer[i].value.empty()) {
+            ++valuesCompared;
+            EXPECT_GE(shown[i].size(), 42U + peer[i].value.size()) << shown[i];
+            EXPECT_TRUE(shown[i].ends_with(" " + peer[i].value)) << shown[i] << " | dcmdump: " << peer[i].value;
+        }
+    }
+    std::printf("%zu lines, %zu values compared with dcmdump\n", shown.size(), valuesCompared);
+    EXPECT_GT(valuesCompared, 100U);
 
     // The window shows the same text.
     frmTagList window;
     window.setLines(lines);
-    ASSERT_EQ(window.List1()->count(), static_cast<int>(dumped.size()));
+    ASSERT_EQ(window.List1()->count(), static_cast<int>(lines.size()));
     for (int i = 0; i < window.List1()->count(); ++i) {
-        const QString expected = QString::fromStdString(dumped[static_cast<std::size_t>(i)]);
+        const QString expected = QString::fromStdString(TagListBuilder::shownText(lines[static_cast<std::size_t>(i)]));
         if (!expected.contains(QChar::ReplacementCharacter)) {
             EXPECT_EQ(window.List1()->item(i)->text(), expected) << i;
         }
     }
-    const auto rows = std::find_if(dumped.begin(), dumped.end(),
-                                   [](const std::string& line) { return line.rfind("(0028,0010)", 0) == 0; });
-    ASSERT_NE(rows, dumped.end());
-    EXPECT_EQ(*rows, "(0028,0010) Rows                          128");
 }
 
 TEST_F(TagListTest, WindowCaptionFontLayoutAndClose)

@@ -31,6 +31,8 @@ void pathLines(std::ostringstream& text, const std::vector<std::string>& paths, 
 std::string summaryText(const ImportReport& report, const std::string& dataFolder, bool dryRun)
 {
     std::ostringstream text;
+    if (report.outcome == ImportReport::Outcome::Failed && report.copies.empty() && report.imported == 0)
+        return report.failure + '\n'; // refused before anything was written
     const std::size_t images = dryRun ? report.copies.size() : report.imported;
     text << (dryRun ? "Would import " : "Imported ") << images << (images == 1 ? " image" : " images") << " into "
          << report.series << " series of " << report.patients << (report.patients == 1 ? " patient" : " patients")

@@ -112,8 +112,7 @@ int main(int argc, char** argv)
         for (const PlannedCopy& copy : report.copies)
             std::cout << copy.source << " -> " << request.dataFolder << '/' << copy.target << '\n';
     if (report.outcome == ImportReport::Outcome::Failed) {
-        std::cerr << "vantor-import: " << (report.copies.empty() && report.imported == 0 ? report.failure + '\n'
-                                                                                          : summaryText(report, request.dataFolder, request.dryRun));
+        std::cerr << "vantor-import: " << summaryText(report, request.dataFolder, request.dryRun);
         return 1;
     }
     if (!quiet || report.outcome == ImportReport::Outcome::Cancelled)

@@ -64,7 +64,8 @@ struct ImportReport {
 
 ImportReport runImport(const ImportRequest& request, const ProgressFunction& progress = {});
 
-// The summary for a person: what was imported, what was skipped and why.
+// The summary for a person: what was imported, what was skipped and why;
+// only the reason when the import was refused before anything was written.
 std::string summaryText(const ImportReport& report, const std::string& dataFolder, bool dryRun);
 
 } // namespace vantor::importing

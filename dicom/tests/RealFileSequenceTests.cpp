@@ -173,7 +173,10 @@ TEST(RealFileSequences, SavedSequencesReadBackByDcmdumpAsDcmtkRewritesThem)
         ASSERT_TRUE(fs::exists(rewritten)) << "dcmconv could not rewrite the file";
         const std::vector<std::string> peer = dump(rewritten);
 
-        for (const auto& [group, element] : tags) {
+        for (const auto& tagPair : tags) {
+            // Named copies: clang 14 does not let a lambda capture structured bindings.
+            const auto group = tagPair.first;
+            const auto element = tagPair.second;
             const auto record = std::find_if(reader.store().records().begin(), reader.store().records().end(),
                                              [&](const ElementRecord& r) {
                                                  return !r.isEndRecord && r.group == group && r.element == element;

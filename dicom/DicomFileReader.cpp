@@ -1,6 +1,7 @@
 #include "DicomFileReader.h"
 
 #include "ByteOrder.h"
+#include "ElementTags.h"
 #include "ExplicitHeader.h"
 #include "NestedSequence.h"
 
@@ -17,17 +18,9 @@
 
 namespace {
 
-constexpr std::uint16_t kPixelGroup = 0x7FE0;
-constexpr std::uint16_t kPixelElement = 0x0010;
-constexpr std::uint16_t kItemGroup = 0xFFFE;
-constexpr std::uint16_t kItem = 0xE000;
-constexpr std::uint16_t kItemDelimitation = 0xE00D;
-constexpr std::uint16_t kSequenceDelimitation = 0xE0DD;
-constexpr std::uint32_t kUndefinedLength = 0xFFFFFFFFu;
+using namespace ElementTags;
+
 constexpr std::size_t kPart10DataStart = 132;
-// Deeper nesting than this is not found in real files; a file that claims it
-// is treated as ending there (keeps a crafted file from exhausting the stack).
-constexpr int kMaxNesting = 64;
 // First read of a header-only load; grows when a header is larger.
 constexpr std::size_t kHeaderChunk = 16 * 1024;
 

@@ -1,6 +1,7 @@
 #include "NestedSequence.h"
 
 #include "ByteOrder.h"
+#include "ElementTags.h"
 #include "ExplicitHeader.h"
 
 #include <algorithm>
@@ -9,16 +10,7 @@ namespace NestedSequence {
 
 namespace {
 
-constexpr std::uint16_t kItemGroup = 0xFFFE;
-constexpr std::uint16_t kItem = 0xE000;
-constexpr std::uint16_t kItemDelimitation = 0xE00D;
-constexpr std::uint16_t kSequenceDelimitation = 0xE0DD;
-constexpr std::uint16_t kPixelGroup = 0x7FE0;
-constexpr std::uint16_t kPixelElement = 0x0010;
-constexpr std::uint32_t kUndefinedLength = 0xFFFFFFFFu;
-// Deeper nesting is not found in real files; a value that claims it is not
-// walked (keeps a crafted file from exhausting the stack).
-constexpr int kMaxNesting = 64;
+using namespace ElementTags;
 
 class Walk
 {

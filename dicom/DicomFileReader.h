@@ -35,6 +35,20 @@ public:
     bool storeValue(std::uint16_t group, std::uint16_t element, const std::uint8_t* source, std::size_t available,
                     std::uint32_t n);
 
+    // Where the last load met the pixel data element (7FE0,0010): the file
+    // offset of its header (npos when none was met), and whether the data set
+    // there was byte-swapped. Encapsulated pixel data ends a load at that
+    // header; a header-only load stops there.
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    std::size_t pixelHeaderOffset() const { return pixelHeaderOffset_; }
+    bool pixelDataSwapped() const { return pixelDataSwapped_; }
+    // True when the data set was deflated and has been inflated: offsets then
+    // refer to the inflated bytes, not to the file.
+    bool dataSetInflated() const { return dataSetInflated_; }
+    // The bytes of the last whole load (the inflated form for a deflated file).
+    const std::uint8_t* loadedBytes() const { return loadedBytes_; }
+    std::size_t loadedSize() const { return loadedSize_; }
+
     std::int32_t fileKind() const { return fileKind_; }
     std::uint32_t byteOrderFlag() const { return byteOrderFlag_; }
     const std::string& path() const { return path_; }
@@ -51,6 +65,9 @@ private:
     struct Cursor;
 
     void parse(std::uint8_t* data, std::size_t size, bool wholeFile, bool headerOnly, bool& needMore);
+    // Loads the file again with its deflated data set inflated (from `data`, the whole file).
+    void parseInflated(const std::uint8_t* data, std::size_t size, bool headerOnly);
+    void startLoad(const std::string& path);
     void readPart10(Cursor& cursor, bool headerOnly);
     void readRawStream(Cursor& cursor, bool headerOnly);
     void skipUndefinedSequence(Cursor& cursor, bool swapping, int depth);
@@ -63,4 +80,10 @@ private:
     std::string path_;
     bool pixelDataMet_ = false;
     ElementStore store_;
+    std::size_t pixelHeaderOffset_ = npos;
+    bool pixelDataSwapped_ = false;
+    std::size_t deflatedDataSetOffset_ = npos;
+    bool dataSetInflated_ = false;
+    const std::uint8_t* loadedBytes_ = nullptr;
+    std::size_t loadedSize_ = 0;
 };

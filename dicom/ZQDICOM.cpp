@@ -2,6 +2,7 @@
 
 #include "DicomFileReader.h"
 #include "ElementStreamWriter.h"
+#include "NativePixelSource.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,7 +36,7 @@ std::uint32_t leadingBytes(const ElementRecord& record, std::size_t width)
 
 } // namespace
 
-ZQDICOM::ZQDICOM() : reader_(std::make_unique<DicomFileReader>()) {}
+ZQDICOM::ZQDICOM() : reader_(std::make_unique<DicomFileReader>()), pixels_(std::make_unique<NativePixelSource>()) {}
 
 ZQDICOM::~ZQDICOM() = default;
 
@@ -57,6 +58,18 @@ bool ZQDICOM::loadHeaderOnly(const std::string& path)
 bool ZQDICOM::hasPixelData() const
 {
     return reader_->pixelDataMet() || reader_->store().find(kPixelGroup, kPixelElement) != nullptr;
+}
+
+const std::uint8_t* ZQDICOM::loadNativePixels(const std::string& path, std::size_t& byteCount, std::string& problem)
+{
+    reader_->load(path);
+    return pixels_->pixels(*reader_, byteCount, problem);
+}
+
+bool ZQDICOM::loadFirstFrameInto(const std::string& path, std::uint8_t* target, std::size_t capacity,
+                                 std::size_t& frameBytes, std::string& problem)
+{
+    return pixels_->firstFrameInto(*reader_, path, target, capacity, frameBytes, problem);
 }
 
 const std::uint8_t* ZQDICOM::hImage() const

@@ -1,5 +1,7 @@
 // libFuzzer target for the DICOM loader: any bytes, loaded as a whole file and
-// as a header-only file, then every reading member over the whole store.
+// as a header-only file, then every reading member over the whole store; then
+// the native pixels, which decodes compressed pixel data (the real files that
+// seed it include every compressed transfer syntax).
 
 #include "DicomFileReader.h"
 #include "MemoryFile.h"
@@ -58,5 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ZQDICOM header;
     header.loadHeaderOnly(file.path());
     readEverything(header);
+
+    ZQDICOM decoder;
+    std::size_t byteCount = 0;
+    std::string problem;
+    if (const std::uint8_t* pixels = decoder.loadNativePixels(file.path(), byteCount, problem); pixels && byteCount) {
+        volatile std::uint8_t last = pixels[byteCount - 1];
+        (void)last;
+    }
+    std::uint8_t frame[4096];
+    std::size_t frameBytes = 0;
+    decoder.loadFirstFrameInto(file.path(), frame, sizeof(frame), frameBytes, problem);
     return 0;
 }

@@ -22,6 +22,7 @@
 #include <string>
 
 class DicomFileReader;
+class NativePixelSource;
 
 class ZQDICOM
 {
@@ -127,6 +128,29 @@ public:
     // Lets a scan tell images from other objects without reading pixels.
     bool hasPixelData() const;
 
+    // Unpublished extra for hosts that need the pixels of compressed files
+    // (the published hImage stays 0 for them): loads the file like
+    // setfilename() and gives every frame's pixels as its uncompressed twin
+    // holds them: Bits Allocated per sample, little-endian, frame after frame.
+    // For an uncompressed file that is hImage() itself; encapsulated pixel
+    // data (JPEG baseline, extended and lossless, JPEG-LS, JPEG 2000, RLE) is
+    // decoded into memory the control owns, valid until the next load. A
+    // deflated data set is inflated by every load. Nullptr, with the cause in
+    // `problem` (unsupported transfer syntax, corrupt or truncated code
+    // stream, frame count that does not match, no pixel data), when there
+    // are no pixels; byteCount then is 0.
+    const std::uint8_t* loadNativePixels(const std::string& path, std::size_t& byteCount, std::string& problem);
+
+    // Unpublished extra: loads the header like loadHeaderOnly() and writes
+    // the first frame's native pixels (as above) into `target`: read from
+    // the file straight into it when uncompressed, decoded into it when not.
+    // frameBytes tells the frame's size (columns x rows x samples x Bits
+    // Allocated / 8). False, with the cause in `problem`, when the frame
+    // cannot be had or is larger than `capacity`.
+    bool loadFirstFrameInto(const std::string& path, std::uint8_t* target, std::size_t capacity,
+                            std::size_t& frameBytes, std::string& problem);
+
 private:
     std::unique_ptr<DicomFileReader> reader_;
+    std::unique_ptr<NativePixelSource> pixels_;
 };

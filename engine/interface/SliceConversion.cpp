@@ -19,8 +19,8 @@ SliceConversion::SliceConversion(double ratio, double shift)
     }
 }
 
-void SliceConversion::convert16(const std::int16_t* __restrict input, bool isSigned, std::size_t count,
-                                std::int16_t* __restrict output) const
+void SliceConversion::convert16(const std::int16_t* input, bool isSigned, std::size_t count,
+                                std::int16_t* output) const
 {
     if (integerPath_) {
         const std::int32_t shift = integerShift_;

@@ -12,7 +12,8 @@ class SliceConversion {
 public:
     SliceConversion(double ratio, double shift);
 
-    // 16-bit pixels, signed or unsigned.
+    // 16-bit pixels, signed or unsigned. Output may be the input itself:
+    // each sample is read before its own place is written.
     void convert16(const std::int16_t* input, bool isSigned, std::size_t count, std::int16_t* output) const;
     // A bit stream of `bits` (1..15) bits a pixel, least significant bit
     // first; each pixel is an unsigned `bits`-bit number. Never reads past

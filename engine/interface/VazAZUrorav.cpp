@@ -191,7 +191,34 @@ bool VazAZUrorav::SetDicomImage(const std::int16_t* hImage, std::int32_t ImageNu
     }
     zvipengine::VolumeStore& v = s.volume;
     conversionFor(v, RSSlope, RSIntercept)
-        .convert16(hImage, s.isSigned, static_cast<std::size_t>(v.sliceSize()), v.slice(target));
+        .convert16(hImage, s.isSigned, static_cast<std::size_t>(v.sliceSize()), v.loadingSlice(target));
+    recordSlice(v, target, ImageNumber, ImagePosition);
+    s.volumeChanged();
+    return true;
+}
+
+std::int16_t* VazAZUrorav::SliceLoadAddress(std::int32_t ahead) const
+{
+    const zvipengine::VolumeStore& v = state_->volume;
+    if (!v.exists() || ahead < 0 || v.slicesLoaded >= v.Z || ahead >= v.Z - v.slicesLoaded)
+        return nullptr;
+    const std::int32_t loadOrder = v.slicesLoaded + ahead;
+    return v.loadingSlice(v.reverseOrder ? v.Z - 1 - loadOrder : loadOrder);
+}
+
+bool VazAZUrorav::SetDicomImageInPlace(std::int32_t ImageNumber, double RSSlope, double RSIntercept,
+                                       double ImagePosition)
+{
+    EngineState& s = *state_;
+    const std::int32_t target = nextTarget(s.volume);
+    if (ImageNumber < 1 || target < 0) {
+        s.errorNumber = -1;
+        return false;
+    }
+    zvipengine::VolumeStore& v = s.volume;
+    std::int16_t* samples = v.loadingSlice(target);
+    conversionFor(v, RSSlope, RSIntercept)
+        .convert16(samples, s.isSigned, static_cast<std::size_t>(v.sliceSize()), samples);
     recordSlice(v, target, ImageNumber, ImagePosition);
     s.volumeChanged();
     return true;
@@ -214,7 +241,7 @@ bool VazAZUrorav::SetDicomImageBits(const std::uint8_t* hImage, std::int32_t Bit
     }
     zvipengine::VolumeStore& v = s.volume;
     conversionFor(v, RSSlope, RSIntercept)
-        .convertPacked(hImage, BitsAllocated, static_cast<std::size_t>(v.sliceSize()), v.slice(target));
+        .convertPacked(hImage, BitsAllocated, static_cast<std::size_t>(v.sliceSize()), v.loadingSlice(target));
     recordSlice(v, target, ImageNumber, ImagePosition);
     s.volumeChanged();
     return true;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 namespace zvipengine {
@@ -25,10 +26,11 @@ std::int32_t VolumeStore::declare(std::int32_t width, std::int32_t height, std::
     const std::size_t bytes = static_cast<std::size_t>(count) * 2;
     if (spare_.size() == bytes) {
         // The previous series' samples must not show through slices that
-        // are never handed over.
+        // are never handed over: those are cleared when first read.
         block_ = std::move(spare_);
-        std::memset(block_.data(), 0, bytes);
+        clearPending_.store(true, std::memory_order_release);
     } else {
+        clearPending_.store(false, std::memory_order_release);
         spare_.release();
         if (!block_.allocate(bytes)) {
             reset();
@@ -52,6 +54,20 @@ std::int32_t VolumeStore::declare(std::int32_t width, std::int32_t height, std::
     baseOffset = offset;
     slicesLoaded = 0;
     return 0;
+}
+
+void VolumeStore::clearSlicesNotLoaded() const
+{
+    // Readers on two threads (the background analysis) clear only once.
+    static std::mutex clearing;
+    const std::lock_guard<std::mutex> lock(clearing);
+    if (!clearPending_.load(std::memory_order_relaxed))
+        return;
+    const std::size_t sliceBytes = static_cast<std::size_t>(sliceSize()) * 2;
+    for (std::size_t index = 0; index < records.size(); ++index)
+        if (records[index].loadOrder < 0)
+            std::memset(loadingSlice(static_cast<std::int32_t>(index)), 0, sliceBytes);
+    clearPending_.store(false, std::memory_order_release);
 }
 
 void VolumeStore::reset()
@@ -78,6 +94,7 @@ bool VolumeStore::shrink(std::int32_t slices)
 {
     if (!exists() || slices < 1 || slices >= capacity())
         return false;
+    samples(); // settles the places never handed over
     AlignedBlock smaller;
     const std::size_t bytes = static_cast<std::size_t>(sliceSize()) * slices * 2;
     // When the smaller block cannot be had the larger one simply stays.

@@ -4,6 +4,7 @@
 #include "SliceRecord.h"
 #include "VolumeView.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -26,10 +27,22 @@ public:
     bool shrink(std::int32_t slices);
 
     bool exists() const { return !block_.empty(); }
-    std::int16_t* samples() const { return reinterpret_cast<std::int16_t*>(block_.data()); }
+    // The samples for reading: slices of a reused block that were never
+    // handed over are cleared first (see declare).
+    std::int16_t* samples() const
+    {
+        if (clearPending_.load(std::memory_order_acquire))
+            clearSlicesNotLoaded();
+        return loadingSamples();
+    }
     std::int16_t* slice(std::int32_t index) const
     {
         return samples() + static_cast<std::ptrdiff_t>(X) * Y * index;
+    }
+    // A slice's place for the hand-over, which overwrites all of it: no clearing.
+    std::int16_t* loadingSlice(std::int32_t index) const
+    {
+        return loadingSamples() + static_cast<std::ptrdiff_t>(X) * Y * index;
     }
     std::ptrdiff_t sliceSize() const { return static_cast<std::ptrdiff_t>(X) * Y; }
     std::ptrdiff_t sampleCount() const { return sliceSize() * Z; }
@@ -50,7 +63,14 @@ public:
     std::vector<SliceRecord> records;
 
 private:
+    std::int16_t* loadingSamples() const { return reinterpret_cast<std::int16_t*>(block_.data()); }
+    void clearSlicesNotLoaded() const;
+
     AlignedBlock block_;
+    // A reused block is not cleared when declared (every slice handed over
+    // overwrites its place); the places no slice reached are cleared before
+    // the samples are first read.
+    mutable std::atomic<bool> clearPending_{false};
     // The memory of the previous volume: a following declaration of the
     // same size takes it back instead of asking the system for fresh pages,
     // whose first touch costs more than the whole slice conversion.

@@ -252,6 +252,17 @@ public:
                                std::int32_t ImageNumber, double RSSlope, double RSIntercept,
                                double ImagePositionX, double ImagePositionY, double ImagePositionZ);
 
+    // Unpublished extras for hosts that read a slice's pixels straight into
+    // the volume instead of handing over a copy. SliceLoadAddress(ahead) is
+    // where the slice handed over `ahead` slices from now will be stored
+    // (X x Y samples; nullptr without a volume or beyond its Z slices).
+    // SetDicomImageInPlace then does what SetDicomImage does with the pixels
+    // found at SliceLoadAddress(0), converting them where they lie: the same
+    // samples and records, bit for bit. A host may fill several places ahead
+    // at once (on several threads) and hand them over in order.
+    std::int16_t* SliceLoadAddress(std::int32_t ahead) const;
+    bool SetDicomImageInPlace(std::int32_t ImageNumber, double RSSlope, double RSIntercept, double ImagePosition);
+
     // ---- numbered buffers (0..99) ----
     bool CreateImageBuffer(std::int16_t** phImage, std::int32_t BufferID, std::int32_t BufferSize);
     bool CreateBuffer(std::uint8_t** phBuffer, std::int32_t BufferID, std::int32_t BufferByte);

@@ -10,7 +10,7 @@ packages=(
   xvfb xauth fonts-noto-cjk fonts-dejavu-core xdg-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-pydicom python3-numpy python3-openpyxl
-  dcmtk libdcmtk-dev libgdcm-tools libgdcm-dev
+  dcmtk libdcmtk-dev libgdcm-tools libgdcm-dev  # libgdcm: the codecs ZVDICOM links; the rest test peers
   libvtk9-dev
   zlib1g-dev unzip
   dpkg-dev fakeroot file lintian desktop-file-utils appstream x11-utils

@@ -1,10 +1,15 @@
 // Speed of the reading road through the main window, on a generated
 // 512 x 512 x 300 chest series:
 //   - choosing the series until its first slice is painted, against the floor
-//     of reading the same files' bytes with a plain read loop (warm cache);
+//     of reading the same files' bytes with a plain read loop, with a warm
+//     cache and with a cold one (every file evicted from the page cache
+//     before each run of ours and of the floor);
+//   - the same for the series in JPEG lossless, against decoding its files
+//     with GDCM alone (warm cache);
 //   - a Page Down until the next slice is painted at a 1024 x 1024 image area.
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
+#include "SeriesFiles.h"
 #include "catalogue/CatalogueScanner.h"
 #include "display/SeriesDisplay.h"
 #include "mainwindow/frmMain.h"
@@ -27,22 +32,27 @@ namespace {
 namespace fs = std::filesystem;
 using vantor::frmMain;
 
-// The generated data folder, made once per run under the system temporary folder.
+// The generated data folders, made once per machine under the system temporary folder.
+const fs::path& benchRoot()
+{
+    static const fs::path root = fs::temp_directory_path() / "vantor-display-bench";
+    return root;
+}
+
 const std::string& dataFolder()
 {
     static const std::string folder = [] {
-        const fs::path root = fs::temp_directory_path() / "vantor-display-bench";
-        const fs::path data = root / "data";
-        if (!fs::exists(data / "PAT001")) {
-            fs::remove_all(root);
-            VantorSyntheticCT::SeriesOptions series;
-            series.slices = 300;
-            auto options = VantorSyntheticCT::DataSetOptions::singleSeries(series, 11);
-            const auto written = VantorSyntheticCT::DataSetWriter::write(options, data.string(), (root / "truth").string());
-            if (!written.ok)
-                std::fprintf(stderr, "bench: %s\n", written.error.c_str());
-        }
-        return data.string();
+        benchfiles::writeSeries(benchRoot() / "data");
+        return (benchRoot() / "data").string();
+    }();
+    return folder;
+}
+
+const std::string& jpegFolder()
+{
+    static const std::string folder = [] {
+        benchfiles::compressTree(dataFolder(), benchRoot() / "jpeg-lossless", "dcmcjpeg");
+        return (benchRoot() / "jpeg-lossless").string();
     }();
     return folder;
 }
@@ -50,8 +60,9 @@ const std::string& dataFolder()
 struct Workstation {
     vantor::WorkstationState state;
     std::unique_ptr<frmMain> window;
+    std::vector<std::string> files;
 
-    Workstation()
+    explicit Workstation(const std::string& data)
     {
         vantor::messagePresenter() = [](QWidget*, QMessageBox::Icon, const QString&, const QString&,
                                         QMessageBox::StandardButtons) { return QMessageBox::Yes; };
@@ -62,45 +73,67 @@ struct Workstation {
         window->load();
         window->resize(2100, 1500);
         ZQDICOM dicom;
-        auto scanned = vantor::CatalogueScanner::scan(dataFolder(), dicom);
-        window->openCatalogue(dataFolder(), std::move(scanned.catalogue), std::nullopt);
+        auto scanned = vantor::CatalogueScanner::scan(data, dicom);
+        window->openCatalogue(data, std::move(scanned.catalogue), std::nullopt);
+        files = window->catalogue().Patients[0].Studies[0].Serieses[0].Files;
     }
     RazazUrirAdeder* caseViewer() const { return qobject_cast<RazazUrirAdeder*>(window->control("RIZOduVed1(0)")); }
 };
 
+std::unique_ptr<Workstation>& workstationSlot() { static std::unique_ptr<Workstation> slot; return slot; }
+std::unique_ptr<Workstation>& jpegWorkstationSlot() { static std::unique_ptr<Workstation> slot; return slot; }
+
 Workstation& workstation()
 {
-    static Workstation instance;
-    return instance;
+    if (!workstationSlot())
+        workstationSlot() = std::make_unique<Workstation>(dataFolder());
+    return *workstationSlot();
 }
 
-void seriesToFirstSlice(benchmark::State& state)
+Workstation& jpegWorkstation()
 {
-    Workstation& station = workstation();
+    if (!jpegWorkstationSlot())
+        jpegWorkstationSlot() = std::make_unique<Workstation>(jpegFolder());
+    return *jpegWorkstationSlot();
+}
+
+void selectAndPaint(benchmark::State& state, Workstation& station, bool cold)
+{
     for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            benchfiles::evict(station.files);
+            state.ResumeTiming();
+        }
         station.window->seriesDisplay().selectSeries(0);
         station.caseViewer()->repaint();
     }
 }
 
+void seriesToFirstSlice(benchmark::State& state) { selectAndPaint(state, workstation(), false); }
+void seriesToFirstSliceCold(benchmark::State& state) { selectAndPaint(state, workstation(), true); }
+void jpegSeriesToFirstSlice(benchmark::State& state) { selectAndPaint(state, jpegWorkstation(), false); }
+
 void readFloor(benchmark::State& state)
 {
-    const auto& catalogue = workstation().window->catalogue();
-    const auto& files = catalogue.Patients[0].Studies[0].Serieses[0].Files;
-    std::vector<char> buffer(1 << 20);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(benchfiles::plainRead(workstation().files));
+}
+
+void readFloorCold(benchmark::State& state)
+{
     for (auto _ : state) {
-        std::size_t total = 0;
-        for (const auto& path : files) {
-            std::FILE* file = std::fopen(path.c_str(), "rb");
-            if (file == nullptr)
-                continue;
-            std::size_t got = 0;
-            while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
-                total += got;
-            std::fclose(file);
-        }
-        benchmark::DoNotOptimize(total);
+        state.PauseTiming();
+        benchfiles::evict(workstation().files);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(benchfiles::plainRead(workstation().files));
     }
+}
+
+void gdcmDecodeFloor(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(benchfiles::gdcmDecode(jpegWorkstation().files));
 }
 
 void pageDownAt1024(benchmark::State& state)
@@ -138,6 +171,10 @@ public:
 
 BENCHMARK(seriesToFirstSlice)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(readFloor)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(seriesToFirstSliceCold)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(readFloorCold)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(jpegSeriesToFirstSlice)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(gdcmDecodeFloor)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(pageDownAt1024)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
 
 int main(int argc, char** argv)
@@ -149,17 +186,32 @@ int main(int argc, char** argv)
                        QString::fromStdString((fs::temp_directory_path() / "vantor-display-bench" / "user").string()));
     benchmark::Initialize(&argc, argv);
     dataFolder();
+    jpegFolder();
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double load = reporter.seconds["seriesToFirstSlice/iterations:5/real_time"];
     const double floor = reporter.seconds["readFloor/iterations:5/real_time"];
     const double page = reporter.seconds["pageDownAt1024/min_time:1.000/real_time"];
+    const double coldLoad = reporter.seconds["seriesToFirstSliceCold/iterations:3/real_time"];
+    const double coldFloor = reporter.seconds["readFloorCold/iterations:3/real_time"];
+    const double jpegLoad = reporter.seconds["jpegSeriesToFirstSlice/iterations:3/real_time"];
+    const double jpegFloor = reporter.seconds["gdcmDecodeFloor/iterations:3/real_time"];
     if (floor > 0)
-        std::printf("series to first slice (512x512x300): ours %.3f s, peer (plain read of the files) %.3f s, ratio %.2f\n",
+        std::printf("series to first slice (512x512x300, warm cache): ours %.3f s, peer (plain read of the files) "
+                    "%.3f s, ratio %.2f\n",
                     load, floor, load / floor);
+    if (coldFloor > 0)
+        std::printf("series to first slice (512x512x300, cold cache): ours %.3f s, peer (plain cold sequential "
+                    "read of the files) %.3f s, ratio %.2f\n",
+                    coldLoad, coldFloor, coldLoad / coldFloor);
+    if (jpegFloor > 0)
+        std::printf("JPEG-lossless series to first slice (512x512x300, warm cache): ours %.3f s, peer (GDCM "
+                    "decoding alone) %.3f s, ratio %.2f\n",
+                    jpegLoad, jpegFloor, jpegLoad / jpegFloor);
     std::printf("page down to repainted slice at 1024x1024: ours %.2f ms, goal 5 ms, ratio %.2f\n", page * 1e3,
                 page * 1e3 / 5.0);
-    workstation().window.reset();
+    workstationSlot().reset();
+    jpegWorkstationSlot().reset();
     benchmark::Shutdown();
     return 0;
 }

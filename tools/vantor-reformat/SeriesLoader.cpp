@@ -147,25 +147,29 @@ SeriesLoader::Result SeriesLoader::load(const std::string& folder, Ordering orde
     }
     for (std::size_t n = 0; n < entries.size(); ++n) {
         const std::string& path = entries[n].path;
-        file.setfilename(path);
+        // Native pixels: compressed files are decoded, uncompressed ones handed over as stored.
+        std::size_t pixelBytes = 0;
+        std::string problem;
+        const std::uint8_t* pixels = file.loadNativePixels(path, pixelBytes, problem);
         std::int16_t fileRows = 0, fileColumns = 0, bits = 16, representation = 0;
         file.GetTagShort(0x0028, 0x0010, fileRows);
         file.GetTagShort(0x0028, 0x0011, fileColumns);
         file.GetTagShort(0x0028, 0x0100, bits);
         file.GetTagShort(0x0028, 0x0103, representation);
-        std::int32_t pixelBytes = 0;
-        const std::uint8_t* pixels = file.hImage();
         // The engine reads columns x rows pixels: a file that holds fewer
-        // (another size, truncated, compressed) is left out, not read past.
+        // (another size, truncated, undecodable) is left out, not read past.
         const std::int64_t needed =
             (static_cast<std::int64_t>(columns) * rows * std::max<std::int16_t>(bits, 1) + 7) / 8;
         if (fileRows != rows || fileColumns != columns) {
             result.skipped.push_back(path + ": image size differs from the first file");
             continue;
         }
-        if (pixels == nullptr || !file.GetTagSize(0x7FE0, 0x0010, pixelBytes) || pixelBytes < needed ||
-            bits < 1 || bits > 16) {
-            result.skipped.push_back(path + ": no readable uncompressed pixel data");
+        if (pixels == nullptr) {
+            result.skipped.push_back(path + ": " + problem);
+            continue;
+        }
+        if (static_cast<std::int64_t>(pixelBytes) < needed || bits < 1 || bits > 16) {
+            result.skipped.push_back(path + ": the pixel data is shorter than the image");
             continue;
         }
         const double slope = number(tagText(file, 0x0028, 0x1053), 1.0);

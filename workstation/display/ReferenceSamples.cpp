@@ -45,16 +45,14 @@ std::int32_t dimension(const ZQDICOM& dicom, std::uint16_t element)
     return static_cast<std::uint16_t>(value); // US: 40000 columns are 40000, not negative
 }
 
-// The sample's stored values, columns x rows; what the file does not hold is 0.
-std::vector<std::int16_t> sampleValues(const ZQDICOM& dicom, std::int32_t columns, std::int32_t rows)
+// The sample's stored values (decoded when the file is compressed), columns x
+// rows; what the file does not hold is 0.
+std::vector<std::int16_t> sampleValues(const std::uint8_t* pixels, std::size_t size, std::int32_t columns,
+                                       std::int32_t rows)
 {
     std::vector<std::int16_t> values(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0);
-    std::int32_t size = 0;
-    const std::uint8_t* pixels = dicom.hImage();
-    if (pixels != nullptr && dicom.GetTagSize(0x7FE0, 0x0010, size) && size > 0) {
-        const std::size_t bytes = std::min(values.size() * sizeof(std::int16_t), static_cast<std::size_t>(size));
-        std::memcpy(values.data(), pixels, bytes);
-    }
+    if (pixels != nullptr && size > 0)
+        std::memcpy(values.data(), pixels, std::min(values.size() * sizeof(std::int16_t), size));
     return values;
 }
 
@@ -150,7 +148,9 @@ void ReferenceSamples::showSample(int index)
     const std::string& fileName = sampleFiles_[static_cast<std::size_t>(index)];
     const std::string path = ReferenceSampleLibrary::samplePath(state_.AppDir, category_, fileName);
 
-    dicom_.setfilename(path);
+    std::size_t pixelBytes = 0;
+    std::string problem;
+    const std::uint8_t* pixels = dicom_.loadNativePixels(path, pixelBytes, problem);
     std::int32_t columns = dimension(dicom_, 0x0011);
     std::int32_t rows = dimension(dicom_, 0x0010);
     if (std::int64_t{columns} * rows > kMaxSampleCount)
@@ -160,7 +160,7 @@ void ReferenceSamples::showSample(int index)
     sampleWindow_ = SampleWindow::fromHeader(tagText(dicom_, 0x0028, 0x1052).value_or(std::string()),
                                              tagText(dicom_, 0x0028, 0x1053).value_or(std::string()),
                                              tagText(dicom_, 0x0028, 0x0004).value_or(std::string()));
-    std::vector<std::int16_t> values = sampleValues(dicom_, columns, rows);
+    std::vector<std::int16_t> values = sampleValues(pixels, pixelBytes, columns, rows);
     const std::optional<std::string> center = tagText(dicom_, 0x0028, 0x1050);
     const std::optional<std::string> width = tagText(dicom_, 0x0028, 0x1051);
     double ownCenter = numericValue(center.value_or(std::string()));

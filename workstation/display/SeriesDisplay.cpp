@@ -115,7 +115,10 @@ void SeriesDisplay::chooseStudy(int studyIndex)
         icon->Clear(2);
         bool pictured = false;
         if (!entry.Files.empty()) {
-            dicom_.setfilename(entry.Files.front());
+            // Native pixels: a compressed first slice shows like its uncompressed twin.
+            std::size_t pixelBytes = 0;
+            std::string problem;
+            const std::uint8_t* pixels = dicom_.loadNativePixels(entry.Files.front(), pixelBytes, problem);
             std::int16_t rows = 0;
             std::int16_t columns = 0;
             std::int16_t bitsAllocated = 0;
@@ -127,16 +130,14 @@ void SeriesDisplay::chooseStudy(int studyIndex)
                              state_.WLWWSelect, state_.DefaultWL, state_.DefaultWW, bitsAllocated);
             icon->setWindowLevel(static_cast<std::int32_t>(roundHalfEven(window.level)) + kStoredOffset);
             icon->setWindowWidth(static_cast<std::int32_t>(roundHalfEven(window.width)));
-            std::int32_t pixelBytes = 0;
-            const bool sixteenBitPixels = bitsAllocated == 16 && dicom_.hImage() != nullptr &&
-                                          dicom_.GetTagSize(0x7FE0, 0x0010, pixelBytes) &&
-                                          pixelBytes >= static_cast<std::int32_t>(rows) * columns * 2;
+            const bool sixteenBitPixels = bitsAllocated == 16 && pixels != nullptr &&
+                                          pixelBytes >= static_cast<std::size_t>(rows) * columns * 2;
             // Only 16-bit pixels can be shown as they are; others keep the empty pattern.
             if (sixteenBitPixels && rows > 0 && columns > 0) {
                 icon->setImageWidth(columns);
                 icon->setImageHeight(rows);
                 const std::int32_t dims[2] = {columns, rows};
-                icon->SetImageData(dicom_.hImage(), 2, dims, 1);
+                icon->SetImageData(pixels, 2, dims, 1);
                 pictured = true;
             }
         }

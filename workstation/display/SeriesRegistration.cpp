@@ -2,6 +2,7 @@
 
 #include "catalogue/DirectoryListing.h"
 #include "display/NumericText.h"
+#include "display/SlicePixelPrefetch.h"
 
 #include <ZVDICOM/SpecificCharacterSet.h>
 #include <ZVDICOM/ZQDICOM.h>
@@ -9,6 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <memory>
+#include <thread>
 
 namespace vantor {
 
@@ -152,6 +156,8 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
     if (!series.MultiSlice)
         series.SpacingUnknown = true;
 
+    // The kernel reads the files ahead while their headers are parsed (a cold disc streams).
+    const SeriesReadAhead readAhead(series.SeriesFiles);
     // Pre-sort by instance number; equal numbers keep their listing order.
     std::vector<InstanceOrder> order;
     order.reserve(series.SeriesFiles.size());
@@ -167,23 +173,47 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
 
     std::int32_t imageNumber = 0;
     bool volumeDeclared = false;
+    // Once the volume is declared, the files after the first registered one
+    // are read on both cores straight into their places in it; the first
+    // file through `dicom` itself.
+    std::unique_ptr<SlicePixelPrefetch> prefetch;
+    std::vector<std::uint8_t*> places;
+    std::size_t firstRegistered = 0;
+    std::vector<std::uint8_t> packed;
     for (std::size_t i = 0; i < series.SeriesFiles.size(); ++i) {
         const std::string& path = series.SeriesFiles[i];
-        dicom.setfilename(path);
+        // Native pixels: a compressed file registers exactly like its uncompressed twin.
+        std::size_t pixelBytes = 0;
+        std::string problem;
+        const std::uint8_t* pixels = nullptr;
+        if (prefetch) {
+            dicom.loadHeaderOnly(path);
+            const SlicePixelPrefetch::Slice& slice = prefetch->wait(i - firstRegistered - 1);
+            if (slice.ok) {
+                pixels = places[i - firstRegistered - 1];
+                pixelBytes = slice.frameBytes;
+            }
+            problem = slice.problem;
+        } else {
+            pixels = dicom.loadNativePixels(path, pixelBytes, problem);
+        }
         const std::int16_t rows = tagShort(dicom, kImageGroup, 0x0010);
         const std::int16_t columns = tagShort(dicom, kImageGroup, 0x0011);
         const std::int16_t bitsAllocated = tagShort(dicom, kImageGroup, 0x0100);
         const bool sizeDiffers = volumeDeclared && (columns != series.VolumeDims[0] || rows != series.VolumeDims[1]);
 
         // Pixels the engine would read past: a file without (enough) pixel data is skipped like one of another size.
-        std::int32_t pixelBytes = 0;
-        const bool hasPixels = dicom.hImage() != nullptr && dicom.GetTagSize(0x7FE0, 0x0010, pixelBytes);
         const std::int64_t neededBytes =
             static_cast<std::int64_t>(rows) * columns * (bitsAllocated > 0 ? bitsAllocated : 16) / 8;
-        const bool unusable = rows <= 0 || columns <= 0 || !hasPixels || pixelBytes < neededBytes ||
+        const bool unusable = rows <= 0 || columns <= 0 || pixels == nullptr ||
+                              static_cast<std::int64_t>(pixelBytes) < neededBytes ||
                               (bitsAllocated != 8 && bitsAllocated != 16 && bitsAllocated != 12 && bitsAllocated != 1);
         if (sizeDiffers || unusable) {
-            message("Can not register the file.\r[" + path + "]\rVANTOR-Viewer can not register it so skips the file.");
+            std::string text = "Can not register the file.\r[" + path + "]\rVANTOR-Viewer can not register it so skips the file.";
+            // An image whose pixels cannot be had (a broken or unsupported code stream) says why.
+            if (!sizeDiffers && rows > 0 && columns > 0 && pixels == nullptr && !problem.empty())
+                text += "\r(" + problem + ")";
+            message(text);
             continue;
         }
 
@@ -219,7 +249,7 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
                 const std::string neighbourNumber = tagText(dicom, 0x0020, 0x0013, &neighbourHasNumber);
                 const std::int32_t secondNumber =
                     neighbourHasNumber ? static_cast<std::int32_t>(numericValue(neighbourNumber)) : firstNumber + 1;
-                dicom.setfilename(path);
+                pixels = dicom.loadNativePixels(path, pixelBytes, problem);
                 const double difference = secondNumber != firstNumber ? (z1 - z0) / (secondNumber - firstNumber) : z1 - z0;
                 series.VoxelSpacing[2] = static_cast<float>(std::fabs(difference));
                 slicePosition = z0;
@@ -244,13 +274,41 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
         std::int16_t pixelRepresentation = 1;
         dicom.GetTagShort(kImageGroup, 0x0103, pixelRepresentation);
         engine.setIsSigned(pixelRepresentation != 0);
-        const std::uint8_t* pixels = dicom.hImage();
-        if (bitsAllocated == 16)
-            engine.SetDicomImage(reinterpret_cast<const std::int16_t*>(pixels), imageNumber, slope,
-                                 series.RescaleIntercept, slicePosition);
-        else
-            engine.SetDicomImageBits(pixels, bitsAllocated, imageNumber, slope, series.RescaleIntercept,
-                                     slicePosition);
+        if (pixels == nullptr)
+            continue;
+        if (!prefetch) {
+            // The first registered file: its pixels are the control's; the following files are read ahead.
+            if (bitsAllocated == 16)
+                engine.SetDicomImage(reinterpret_cast<const std::int16_t*>(pixels), imageNumber, slope,
+                                     series.RescaleIntercept, slicePosition);
+            else
+                engine.SetDicomImageBits(pixels, bitsAllocated, imageNumber, slope, series.RescaleIntercept,
+                                         slicePosition);
+            firstRegistered = i;
+            for (std::size_t next = i + 1; next < series.SeriesFiles.size(); ++next)
+                places.push_back(reinterpret_cast<std::uint8_t*>(
+                    engine.SliceLoadAddress(static_cast<std::int32_t>(next - i - 1))));
+            prefetch = std::make_unique<SlicePixelPrefetch>(
+                std::vector<std::string>(series.SeriesFiles.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                         series.SeriesFiles.end()),
+                places, static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows) * 2,
+                std::max(1u, std::thread::hardware_concurrency()));
+        } else {
+            // Read into the place of file i; after skipped files the slice belongs further forward.
+            std::uint8_t* place = reinterpret_cast<std::uint8_t*>(engine.SliceLoadAddress(0));
+            if (place == nullptr)
+                continue;
+            if (bitsAllocated == 16) {
+                if (place != pixels)
+                    std::memmove(place, pixels, pixelBytes);
+                engine.SetDicomImageInPlace(imageNumber, slope, series.RescaleIntercept, slicePosition);
+            } else {
+                // Packed pixels are widened into the place they were read into: from a copy.
+                packed.assign(pixels, pixels + pixelBytes);
+                engine.SetDicomImageBits(packed.data(), bitsAllocated, imageNumber, slope, series.RescaleIntercept,
+                                         slicePosition);
+            }
+        }
         series.EightBit = bitsAllocated == 8;
         series.RegisteredSlices.push_back({path, imageNumber, slicePosition});
     }

@@ -5,6 +5,7 @@
 #include "ExplicitHeader.h"
 #include "NestedSequence.h"
 #include "DeflatedDataSet.h"
+#include "FileRead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -65,20 +66,6 @@ bool dataSetIsBigEndian(std::uint16_t firstGroupLittleEndian, std::string_view t
     if (transferSyntax.substr(0, sizeof(kStandardSyntaxRoot) - 1) == kStandardSyntaxRoot)
         return false;
     return ByteOrder::swap16(firstGroupLittleEndian) < firstGroupLittleEndian;
-}
-
-std::size_t readAt(int fd, std::uint8_t* buffer, std::size_t size)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, buffer + done, size - done, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
 }
 
 class FileDescriptor
@@ -199,7 +186,7 @@ void DicomFileReader::load(const std::string& path)
     std::uint8_t* buffer = store_.reserveFileBuffer(size);
     if (buffer == nullptr)
         return;
-    const std::size_t got = readAt(file.get(), buffer, size);
+    const std::size_t got = readFileAt(file.get(), buffer, size, 0);
     fileKind_ = detectKind(buffer, got, byteOrderFlag_);
     if (fileKind_ == UnknownKind)
         return;
@@ -227,7 +214,7 @@ bool DicomFileReader::loadHeaderOnly(const std::string& path)
             fileKind_ = UnknownKind;
             return false;
         }
-        const std::size_t got = readAt(file.get(), buffer, chunk);
+        const std::size_t got = readFileAt(file.get(), buffer, chunk, 0);
         const bool wholeFile = got < chunk || chunk >= size;
         fileKind_ = detectKind(buffer, got, byteOrderFlag_);
         if (fileKind_ == UnknownKind)

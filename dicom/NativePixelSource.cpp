@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "DicomFileReader.h"
+#include "FileRead.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -66,20 +67,6 @@ bool locateValue(const std::uint8_t* header, std::size_t available, const DicomF
     }
     value.length = swapped ? ByteOrder::swap32(length) : length;
     return true;
-}
-
-std::size_t readAt(int fd, std::uint8_t* buffer, std::size_t size, std::size_t offset)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return done;
 }
 
 } // namespace
@@ -190,11 +177,11 @@ bool NativePixelSource::firstFrameInto(DicomFileReader& reader, const std::strin
             problem = "the file cannot be read";
             return false;
         }
-        located = locateValue(header, readAt(fd, header, sizeof(header), headerOffset), reader, value);
+        located = locateValue(header, readFileAt(fd, header, sizeof(header), headerOffset), reader, value);
         if (located && value.length != kUndefinedLength) {
             // Uncompressed: one read from the file straight into the target.
             const std::size_t got =
-                value.length < frameBytes ? 0 : readAt(fd, target, frameBytes, headerOffset + value.offset);
+                value.length < frameBytes ? 0 : readFileAt(fd, target, frameBytes, headerOffset + value.offset);
             ::close(fd);
             if (got < frameBytes) {
                 problem = "the pixel data is shorter than the image";

@@ -203,6 +203,7 @@ std::int16_t* VazAZUrorav::SliceLoadAddress(std::int32_t ahead) const
     if (!v.exists() || ahead < 0 || v.slicesLoaded >= v.Z || ahead >= v.Z - v.slicesLoaded)
         return nullptr;
     const std::int32_t loadOrder = v.slicesLoaded + ahead;
+    v.placesLent();
     return v.loadingSlice(v.reverseOrder ? v.Z - 1 - loadOrder : loadOrder);
 }
 

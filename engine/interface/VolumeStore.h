@@ -39,6 +39,9 @@ public:
     {
         return samples() + static_cast<std::ptrdiff_t>(X) * Y * index;
     }
+    // Places were lent to a host that may fill some it never hands over:
+    // those are cleared before the samples are first read, as after a reuse.
+    void placesLent() const { clearPending_.store(true, std::memory_order_release); }
     // A slice's place for the hand-over, which overwrites all of it: no clearing.
     std::int16_t* loadingSlice(std::int32_t index) const
     {

@@ -165,6 +165,13 @@ TEST(SliceHandOver, InPlaceEqualsTheCopyAndReusedMemoryShowsNoOldSlices)
             EXPECT_DOUBLE_EQ(inPlace.GetImageSlicePosition(1), 2.5);
         }
     }
+    // A place filled ahead but never handed over (its file was skipped) reads as zero, as if never lent.
+    VazAZUrorav fresh;
+    ASSERT_TRUE(fresh.SetDataProfile(37, 1, 3, 1.0, 1.0, -1.0, 1.0, -1024));
+    std::memcpy(fresh.SliceLoadAddress(2), pixels.data(), 37 * 2);
+    std::memcpy(fresh.SliceLoadAddress(0), pixels.data(), 37 * 2);
+    ASSERT_TRUE(fresh.SetDicomImageInPlace(1, 1.0, 0.0, 0.0));
+    EXPECT_TRUE(std::all_of(fresh.PtrData() + 37, fresh.PtrData() + 37 * 3, [](std::int16_t v) { return v == 0; }));
 }
 
 TEST(SliceHandOver, RefusesBadSlicesAndNeverWritesPastTheVolume)

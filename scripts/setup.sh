@@ -10,6 +10,7 @@ packages=(
   xvfb xauth fonts-noto-cjk fonts-dejavu-core xdg-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   python3-pydicom python3-numpy python3-openpyxl
+  python3-dev pybind11-dev python3-pybind11 python3-pytest python3-nibabel python3-vtk9
   dcmtk libdcmtk-dev libgdcm-tools libgdcm-dev  # libgdcm: the codecs ZVDICOM links; the rest test peers
   libvtk9-dev
   zlib1g-dev unzip

@@ -53,6 +53,14 @@ std::int32_t VazAZUrorav::Ydims() const { return state_->volume.Y; }
 std::int32_t VazAZUrorav::Zdims() const { return state_->volume.Z; }
 std::int16_t* VazAZUrorav::PtrData() const { return state_->volume.exists() ? state_->volume.samples() : nullptr; }
 bool VazAZUrorav::Extracted() const { return state_->extracted; }
+const std::uint8_t* VazAZUrorav::StructureMap() const
+{
+    const zvipengine::ChestAnalyzer& analyzer = state_->analyzer;
+    const zvipengine::VolumeStore& volume = state_->volume;
+    const bool current = state_->extracted && analyzer.hasInput() && analyzer.X() == volume.X &&
+                         analyzer.Y() == volume.Y && analyzer.Z() == volume.Z;
+    return current ? analyzer.map().data() : nullptr;
+}
 bool VazAZUrorav::BitMaskFlag() const { return state_->maskLevelCount != 0; }
 std::int32_t VazAZUrorav::SourceOrientationType() const { return state_->volume.orientationType; }
 void VazAZUrorav::setSourceOrientationType(std::int32_t) {}

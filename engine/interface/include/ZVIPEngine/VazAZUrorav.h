@@ -222,6 +222,14 @@ public:
     float Yorigin() const;
     float Zorigin() const;
 
+    // Unpublished extra for scripting hosts and batch tools: the structure
+    // map of the lung analysis, one code per voxel in the volume's layout
+    // (100 body, 110 lungs, 111 and 112 the two lungs, 113..118 structures
+    // inside them, 150 heart, 160 liver, 180 central airways, 200 bone, 0
+    // outside). nullptr until the analysis has run on the current volume;
+    // valid until the next analysis, SetDataProfile or ChangeImageNum.
+    const std::uint8_t* StructureMap() const;
+
     // ---- event ----
     // Fired on the analysis thread when a background analysis has run.
     // The host forwards it to its own user-interface thread.

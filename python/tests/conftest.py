@@ -1,0 +1,39 @@
+"""Shared fixtures: a small generated chest series (the CT generator of the
+build) and the C++ reference results for it."""
+
+import os
+import subprocess
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+BIN = Path(os.environ.get("VANTOR_BIN_DIR", ""))
+
+
+def make_series(folder: Path, *extra: str) -> Path:
+    """Writes one generated series into folder and returns its series folder."""
+    subprocess.run([str(BIN / "vantor-make-ct"), str(folder), "--truth", str(folder) + "-truth", "--quiet", *extra],
+                   check=True)
+    series = [p.parent for p in folder.rglob("*.dcm")]
+    assert series, "the generator wrote no slice"
+    return series[0]
+
+
+@pytest.fixture(scope="session")
+def chest(tmp_path_factory) -> Path:
+    """A 96 x 96 x 32 chest: big enough for every step, small enough to be quick."""
+    return make_series(tmp_path_factory.mktemp("chest") / "data", "--matrix", "96x96", "--slices", "32", "--seed", "5")
+
+
+@pytest.fixture(scope="session")
+def reference(chest, tmp_path_factory) -> Path:
+    """The C++ results of the same calls on the same series (see EngineReference.cpp)."""
+    out = tmp_path_factory.mktemp("reference")
+    subprocess.run([os.environ["VANTOR_REFERENCE"], str(chest), str(out)], check=True)
+    return out
+
+
+def raw(path: Path, dtype, shape=None) -> np.ndarray:
+    values = np.fromfile(path, dtype=dtype)
+    return values.reshape(shape) if shape is not None else values

@@ -41,3 +41,23 @@ function(vantor_add_gtest name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${ARG_LABEL}" TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()
+
+# vantor_add_pytest(<file> LABEL <label> [PYTHONPATH <dirs>...] [ENVIRONMENT <VAR=value>...])
+#
+# One pytest file as one CTest test named <label>.<file name>, run by
+# Debian's interpreter (its numpy, pydicom, nibabel and VTK modules).
+# VANTOR_BIN_DIR names the folder of the built programs; the helpers of
+# tools/test-support are importable.
+set(VANTOR_PYTHON3 /usr/bin/python3 CACHE FILEPATH "Debian's interpreter for the pytest files")
+function(vantor_add_pytest test_file)
+  cmake_parse_arguments(ARG "" "LABEL" "PYTHONPATH;ENVIRONMENT" ${ARGN})
+  list(APPEND ARG_PYTHONPATH ${PROJECT_SOURCE_DIR}/tools/test-support)
+  string(REPLACE ";" ":" python_path "${ARG_PYTHONPATH}")
+  get_filename_component(test_name ${test_file} NAME_WE)
+  add_test(NAME ${ARG_LABEL}.${test_name}
+    COMMAND ${VANTOR_PYTHON3} -m pytest -q -p no:cacheprovider ${test_file})
+  set_tests_properties(${ARG_LABEL}.${test_name} PROPERTIES
+    LABELS ${ARG_LABEL}
+    TIMEOUT 300
+    ENVIRONMENT "PYTHONPATH=${python_path};VANTOR_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/.ci/lsan.supp;${ARG_ENVIRONMENT}")
+endfunction()

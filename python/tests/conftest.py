@@ -1,5 +1,5 @@
-"""Shared fixtures: a small generated chest series (the CT generator of the
-build) and the C++ reference results for it."""
+"""Shared fixtures: a small generated chest series and the C++ reference
+results of the same calls on it."""
 
 import os
 import subprocess
@@ -8,22 +8,15 @@ from pathlib import Path
 import numpy as np
 import pytest
 
-BIN = Path(os.environ.get("VANTOR_BIN_DIR", ""))
-
-
-def make_series(folder: Path, *extra: str) -> Path:
-    """Writes one generated series into folder and returns its series folder."""
-    subprocess.run([str(BIN / "vantor-make-ct"), str(folder), "--truth", str(folder) + "-truth", "--quiet", *extra],
-                   check=True)
-    series = [p.parent for p in folder.rglob("*.dcm")]
-    assert series, "the generator wrote no slice"
-    return series[0]
+from vantor_testing import make_series
 
 
 @pytest.fixture(scope="session")
 def chest(tmp_path_factory) -> Path:
     """A 96 x 96 x 32 chest: big enough for every step, small enough to be quick."""
-    return make_series(tmp_path_factory.mktemp("chest") / "data", "--matrix", "96x96", "--slices", "32", "--seed", "5")
+    series, _ = make_series(tmp_path_factory.mktemp("chest") / "data", "--matrix", "96x96", "--slices", "32",
+                            "--seed", "5")
+    return series
 
 
 @pytest.fixture(scope="session")

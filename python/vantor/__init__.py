@@ -49,7 +49,7 @@ class SeriesGeometry:
     row_step: Tuple[float, float, float]
     slice_step: Tuple[float, float, float]
     positions_known: bool
-    files: List[str] = field(default_factory=list)
+    files: List[str] = field(default_factory=list)  # the file of each engine slice, in the engine's order
     messages: List[str] = field(default_factory=list)
     eight_bit: bool = False
     spacing_unknown: bool = False

@@ -3,6 +3,7 @@
 #include "display/NumericText.h"
 #include "display/SeriesRegistration.h"
 #include "display/SeriesState.h"
+#include "display/SliceNavigation.h"
 
 #include <ZVDICOM/ZQDICOM.h>
 #include <ZVIPEngine/VazAZUrorav.h>
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <map>
 
 namespace vantor {
 
@@ -95,7 +95,6 @@ bool loadSeries(const std::string& folder, SliceOrdering ordering, ZQDICOM& dico
                                         : series.messages.front();
         return false;
     }
-    series.files = state.SeriesFiles;
     series.eightBit = state.EightBit;
     series.spacingUnknown = state.SpacingUnknown;
     switch (ordering) {
@@ -116,24 +115,13 @@ bool loadSeries(const std::string& folder, SliceOrdering ordering, ZQDICOM& dico
     g.columnStep = {g.spacing[0], 0.0, 0.0};
     g.rowStep = {0.0, g.spacing[1], 0.0};
     g.sliceStep = {0.0, 0.0, g.spacing[2]};
-
-    // The file of each image number, numbered as the registration numbers them.
-    std::map<std::int32_t, std::string> fileOfNumber;
-    std::int32_t number = 0;
-    for (const std::string& path : series.files) {
-        if (!dicom.loadHeaderOnly(path))
-            continue;
-        bool found = false;
-        const std::string text = tagText(dicom, 0x0020, 0x0013, found);
-        number = found ? static_cast<std::int32_t>(numericValue(text)) : number + 1;
-        fileOfNumber.emplace(number, path);
-    }
-    const auto first = fileOfNumber.find(engine.GetImageNumber(0));
-    const auto last = fileOfNumber.find(engine.GetImageNumber(g.dims[2] - 1));
-    if (first == fileOfNumber.end() || last == fileOfNumber.end())
+    series.files = sliceFilesInEngineOrder(state.RegisteredSlices, g.dims[2], [&engine](int slice) {
+        return std::pair<std::int32_t, double>(engine.GetImageNumber(slice), engine.GetImageSlicePosition(slice));
+    });
+    if (series.files.empty() || series.files.front().empty() || series.files.back().empty())
         return true;
-    const SlicePlacement a = placementOf(dicom, first->second);
-    const SlicePlacement b = placementOf(dicom, last->second);
+    const SlicePlacement a = placementOf(dicom, series.files.front());
+    const SlicePlacement b = placementOf(dicom, series.files.back());
     if (!a.known || !b.known)
         return true;
     const auto& o = a.orientation;

@@ -29,7 +29,7 @@ struct SeriesGeometry {
 };
 
 struct LoadedSeries {
-    std::vector<std::string> files;          // registered files, in registration order
+    std::vector<std::string> files;          // the file of each engine slice, in the engine's order
     std::vector<std::string> messages;       // what the workstation would show (skipped files)
     SeriesGeometry geometry;
     bool eightBit = false;
@@ -38,7 +38,7 @@ struct LoadedSeries {
 
 // Registers the series folder into the engine exactly as the workstation
 // does (the same registration code), then applies the slice order and reads
-// the patient geometry of the first and last slice. False, with the
+// the patient geometry of the engine's first and last slice. False, with the
 // workstation's message in error, when nothing could be registered.
 // progress (may be empty) receives the number of the file being registered
 // and the file count.

@@ -21,7 +21,8 @@ std::vector<std::uint8_t> windowed(const std::vector<std::int16_t>& values, doub
     return out;
 }
 
-// Shaded renderings have no fixed scale: the brightest 0.1 % saturate.
+// Shaded renderings have no fixed scale: the lit pixels are stretched from
+// their darkest to their brightest percent, the background stays black.
 std::vector<std::uint8_t> autoScaled(const std::vector<std::int16_t>& values)
 {
     std::vector<std::int16_t> lit;
@@ -30,9 +31,16 @@ std::vector<std::uint8_t> autoScaled(const std::vector<std::int16_t>& values)
             lit.push_back(v);
     if (lit.empty())
         return std::vector<std::uint8_t>(values.size(), 0);
-    const std::size_t at = lit.size() - 1 - lit.size() / 1000;
-    std::nth_element(lit.begin(), lit.begin() + static_cast<std::ptrdiff_t>(at), lit.end());
-    return windowed(values, 0.0, std::max<double>(lit[at], 1.0));
+    const auto at = [&lit](std::size_t index) {
+        std::nth_element(lit.begin(), lit.begin() + static_cast<std::ptrdiff_t>(index), lit.end());
+        return static_cast<double>(lit[index]);
+    };
+    const double high = at(lit.size() - 1 - lit.size() / 100);
+    const double low = std::min(at(lit.size() / 100), high - 1.0);
+    std::vector<std::uint8_t> out = windowed(values, low, high);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out[i] = values[i] > 0 ? std::max<std::uint8_t>(out[i], 1) : 0;
+    return out;
 }
 
 std::string failure(const char* member, const VazAZUrorav& engine)

@@ -112,6 +112,14 @@ WINDOW
     else
       fail "zvdicom-dump failed"
     fi
+    # The batch tools and the Python package (not in sanitizer builds) load the installed libraries.
+    vantor-surface "$(dirname "$slice")" "$work/surface.stl" --threshold -500 > /dev/null || fail "vantor-surface failed"
+    package=$(find "$prefix/lib" -path '*/dist-packages/vantor/__init__.py' | head -n 1)
+    if [ -n "$package" ]; then
+      PYTHONPATH=$(dirname "$(dirname "$package")") /usr/bin/python3 -c \
+        "import sys, vantor; e, g = vantor.load_series(sys.argv[1]); assert e.Zdims == 3" "$(dirname "$slice")" \
+        || fail "the installed Python package does not load a series"
+    fi
   else
     fail "vantor-make-ct failed"
   fi

@@ -1,5 +1,7 @@
 #include "TerminalProgress.h"
 
+#include "SeriesLoading.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -32,6 +34,22 @@ void TerminalProgress::finish()
     if (open_)
         std::fprintf(stderr, "\r\033[K");
     open_ = false;
+}
+
+bool loadSeriesForTool(const char* program, const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engine,
+                       LoadedSeries& loaded, TerminalProgress& progress)
+{
+    std::string error;
+    const bool registered = loadSeries(folder, SliceOrdering::ImageNumber, dicom, engine, loaded, error,
+                                       [&progress](int file, int count) { progress.show("registering", file, count); });
+    progress.finish();
+    if (!registered) {
+        std::fprintf(stderr, "%s: %s\n", program, error.c_str());
+        return false;
+    }
+    for (const std::string& message : loaded.messages)
+        std::fprintf(stderr, "%s: %s\n", program, message.c_str());
+    return true;
 }
 
 } // namespace vantor

@@ -2,7 +2,12 @@
 
 #include <string>
 
+class VazAZUrorav;
+class ZQDICOM;
+
 namespace vantor {
+
+struct LoadedSeries;
 
 // A progress line for command-line tools: "<what>: n / total" rewritten in
 // place on a terminal (standard error), nothing when standard error is not
@@ -19,5 +24,12 @@ private:
     bool terminal_ = false;
     bool open_ = false;
 };
+
+// The series loading of the command-line tools: the workstation's
+// registration with the file count on the terminal; the files it skips and a
+// failure are written to standard error after "<program>: ". False when
+// nothing could be loaded.
+bool loadSeriesForTool(const char* program, const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engine,
+                       LoadedSeries& loaded, TerminalProgress& progress);
 
 } // namespace vantor

@@ -90,12 +90,9 @@ int main(int argc, char** argv)
     ZQDICOM dicom;
     VazAZUrorav engine;
     vantor::LoadedSeries loaded;
+    if (!vantor::loadSeriesForTool("vantor-analyze", series, dicom, engine, loaded, progress))
+        return 1;
     std::string error;
-    if (!vantor::loadSeries(series, vantor::SliceOrdering::ImageNumber, dicom, engine, loaded, error,
-                            [&progress](int file, int count) { progress.show("registering", file, count); }))
-        return fail(error);
-    for (const std::string& message : loaded.messages)
-        std::fprintf(stderr, "vantor-analyze: %s\n", message.c_str());
 
     progress.step("analysing");
     const std::string seriesName = std::filesystem::path(series).lexically_normal().filename().string();

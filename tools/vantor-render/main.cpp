@@ -31,13 +31,8 @@ int main(int argc, char** argv)
     ZQDICOM dicom;
     VazAZUrorav engine;
     vantor::LoadedSeries loaded;
-    if (!vantor::loadSeries(options.series, vantor::SliceOrdering::ImageNumber, dicom, engine, loaded, error,
-                            [&progress](int file, int count) { progress.show("registering", file, count); })) {
-        std::fprintf(stderr, "vantor-render: %s\n", error.c_str());
+    if (!vantor::loadSeriesForTool("vantor-render", options.series, dicom, engine, loaded, progress))
         return 1;
-    }
-    for (const std::string& message : loaded.messages)
-        std::fprintf(stderr, "vantor-render: %s\n", message.c_str());
     progress.step("rendering");
     std::vector<std::uint8_t> pixels;
     int channels = 1;

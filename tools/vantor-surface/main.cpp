@@ -94,14 +94,9 @@ int main(int argc, char** argv)
     ZQDICOM dicom;
     VazAZUrorav engine;
     vantor::LoadedSeries loaded;
-    std::string error;
-    if (!vantor::loadSeries(series, vantor::SliceOrdering::ImageNumber, dicom, engine, loaded, error,
-                            [&progress](int file, int count) { progress.show("registering", file, count); })) {
-        std::fprintf(stderr, "vantor-surface: %s\n", error.c_str());
+    if (!vantor::loadSeriesForTool("vantor-surface", series, dicom, engine, loaded, progress))
         return 1;
-    }
-    for (const std::string& message : loaded.messages)
-        std::fprintf(stderr, "vantor-surface: %s\n", message.c_str());
+    std::string error;
     progress.step("extracting the surface");
     vantor::TriangleMesh mesh;
     const bool made = vantor::surfaceMesh(engine, loaded.geometry, threshold, reduce, mesh, error);

@@ -233,6 +233,25 @@ bool VazAZUrorav::SetDicomImageInPlace(std::int32_t ImageNumber, double RSSlope,
     return true;
 }
 
+void VazAZUrorav::ConvertLentSlice(std::int16_t* place, std::size_t count, double RSSlope, double RSIntercept,
+                                   bool isSigned) const
+{
+    conversionFor(state_->volume, RSSlope, RSIntercept).convert16(place, isSigned, count, place);
+}
+
+bool VazAZUrorav::SetConvertedImageInPlace(std::int32_t ImageNumber, double ImagePosition)
+{
+    EngineState& s = *state_;
+    const std::int32_t target = nextTarget(s.volume);
+    if (ImageNumber < 1 || target < 0) {
+        s.errorNumber = -1;
+        return false;
+    }
+    recordSlice(s.volume, target, ImageNumber, ImagePosition);
+    s.volumeChanged();
+    return true;
+}
+
 bool VazAZUrorav::SetDicomImageBits(const std::uint8_t* hImage, std::int32_t BitsAllocated,
                                     std::int32_t ImageNumber, double RSSlope, double RSIntercept,
                                     double ImagePosition)

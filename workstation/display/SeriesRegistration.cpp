@@ -43,6 +43,22 @@ std::int16_t toShort(double value)
     return static_cast<std::int16_t>(std::clamp(std::lrint(value), -32768L, 32767L));
 }
 
+// Rescale and sign of a slice as the engine converts it; unsigned pixels
+// above 32767 would turn negative if read as signed.
+SlicePixelPrefetch::Scale sliceScale(const ZQDICOM& dicom)
+{
+    SlicePixelPrefetch::Scale scale;
+    bool found = false;
+    const std::string interceptText = tagText(dicom, kImageGroup, 0x1052, &found);
+    scale.intercept = found ? numericValue(interceptText) : 0.0;
+    const std::string slopeText = tagText(dicom, kImageGroup, 0x1053, &found);
+    scale.slope = found ? numericValue(slopeText) : 1.0;
+    std::int16_t pixelRepresentation = 1;
+    dicom.GetTagShort(kImageGroup, 0x0103, pixelRepresentation);
+    scale.isSigned = pixelRepresentation != 0;
+    return scale;
+}
+
 // The text after the last "\" (the z of an Image Position).
 double lastValue(const std::string& text) { return numericValue(text.substr(text.rfind('\\') + 1)); }
 
@@ -186,9 +202,11 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
         std::size_t pixelBytes = 0;
         std::string problem;
         const std::uint8_t* pixels = nullptr;
+        const SlicePixelPrefetch::Slice* prefetched = nullptr;
         if (prefetch) {
             dicom.loadHeaderOnly(path);
             const SlicePixelPrefetch::Slice& slice = prefetch->wait(i - firstRegistered - 1);
+            prefetched = &slice;
             if (slice.ok) {
                 pixels = places[i - firstRegistered - 1];
                 pixelBytes = slice.frameBytes;
@@ -223,11 +241,9 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
         if (report.showProgress)
             report.showProgress(static_cast<int>(i) + 1);
 
-        bool found = false;
-        const std::string interceptText = tagText(dicom, kImageGroup, 0x1052, &found);
-        series.RescaleIntercept = found ? numericValue(interceptText) : 0.0;
-        const std::string slopeText = tagText(dicom, kImageGroup, 0x1053, &found);
-        const double slope = found ? numericValue(slopeText) : 1.0;
+        const SlicePixelPrefetch::Scale scale = sliceScale(dicom);
+        series.RescaleIntercept = scale.intercept;
+        const double slope = scale.slope;
         double slicePosition = numericValue(tagText(dicom, 0x0020, 0x1041));
         bool hasPosition = false;
         const std::string position = tagText(dicom, 0x0020, 0x0032, &hasPosition);
@@ -270,10 +286,7 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
             volumeDeclared = true;
         }
 
-        // Unsigned pixels above 32767 would turn negative if read as signed.
-        std::int16_t pixelRepresentation = 1;
-        dicom.GetTagShort(kImageGroup, 0x0103, pixelRepresentation);
-        engine.setIsSigned(pixelRepresentation != 0);
+        engine.setIsSigned(scale.isSigned);
         if (pixels == nullptr)
             continue;
         if (!prefetch) {
@@ -288,20 +301,41 @@ bool registerSeries(const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engi
             for (std::size_t next = i + 1; next < series.SeriesFiles.size(); ++next)
                 places.push_back(reinterpret_cast<std::uint8_t*>(
                     engine.SliceLoadAddress(static_cast<std::int32_t>(next - i - 1))));
+            const std::size_t sliceSamples = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+            // 16-bit slices are converted on the reading threads while still in the cache.
+            auto convertAhead = [&engine, sliceSamples](const ZQDICOM& header, std::uint8_t* place,
+                                                         SlicePixelPrefetch::Slice& slice) {
+                if (tagShort(header, kImageGroup, 0x0100) != 16 || slice.frameBytes != sliceSamples * 2)
+                    return;
+                slice.scale = sliceScale(header);
+                engine.ConvertLentSlice(reinterpret_cast<std::int16_t*>(place), sliceSamples, slice.scale.slope,
+                                        slice.scale.intercept, slice.scale.isSigned);
+                slice.converted = true;
+            };
             prefetch = std::make_unique<SlicePixelPrefetch>(
                 std::vector<std::string>(series.SeriesFiles.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                                          series.SeriesFiles.end()),
-                places, static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows) * 2,
-                std::max(1u, std::thread::hardware_concurrency()));
+                places, sliceSamples * 2, std::max(1u, std::thread::hardware_concurrency()), convertAhead);
         } else {
             // Read into the place of file i; after skipped files the slice belongs further forward.
             std::uint8_t* place = reinterpret_cast<std::uint8_t*>(engine.SliceLoadAddress(0));
             if (place == nullptr)
                 continue;
-            if (bitsAllocated == 16) {
+            const bool convertedAlike = prefetched->converted && bitsAllocated == 16 && prefetched->scale == scale;
+            if (prefetched->converted && !convertedAlike) {
+                // Converted with another scale than this header's (the file changed meanwhile): read it again.
+                pixels = dicom.loadNativePixels(path, pixelBytes, problem);
+                if (pixels == nullptr || static_cast<std::int64_t>(pixelBytes) < neededBytes)
+                    continue;
+                engine.SetDicomImageBits(pixels, bitsAllocated, imageNumber, slope, series.RescaleIntercept,
+                                         slicePosition);
+            } else if (bitsAllocated == 16) {
                 if (place != pixels)
                     std::memmove(place, pixels, pixelBytes);
-                engine.SetDicomImageInPlace(imageNumber, slope, series.RescaleIntercept, slicePosition);
+                if (convertedAlike)
+                    engine.SetConvertedImageInPlace(imageNumber, slicePosition);
+                else
+                    engine.SetDicomImageInPlace(imageNumber, slope, series.RescaleIntercept, slicePosition);
             } else {
                 // Packed pixels are widened into the place they were read into: from a copy.
                 packed.assign(pixels, pixels + pixelBytes);

@@ -8,8 +8,9 @@
 namespace vantor {
 
 SlicePixelPrefetch::SlicePixelPrefetch(std::vector<std::string> paths, std::vector<std::uint8_t*> places,
-                                       std::size_t capacity, unsigned threads)
-    : paths_(std::move(paths)), places_(std::move(places)), capacity_(capacity), slices_(paths_.size()),
+                                       std::size_t capacity, unsigned threads, AfterRead afterRead)
+    : paths_(std::move(paths)), places_(std::move(places)), capacity_(capacity), afterRead_(std::move(afterRead)),
+      slices_(paths_.size()),
       done_(paths_.size(), 0)
 {
     places_.resize(paths_.size(), nullptr);
@@ -46,6 +47,8 @@ void SlicePixelPrefetch::work()
         else
             slice.ok = file.loadFirstFrameInto(paths_[index], places_[index], capacity_, slice.frameBytes,
                                                slice.problem);
+        if (slice.ok && afterRead_)
+            afterRead_(file, places_[index], slice);
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             slices_[index] = std::move(slice);

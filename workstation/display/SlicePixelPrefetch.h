@@ -3,10 +3,13 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+class ZQDICOM;
 
 namespace vantor {
 
@@ -18,15 +21,27 @@ namespace vantor {
 class SlicePixelPrefetch
 {
 public:
+    // The scale a slice's samples were converted with on the reading thread.
+    struct Scale {
+        double slope = 1.0;
+        double intercept = 0.0;
+        bool isSigned = true;
+        bool operator==(const Scale&) const = default;
+    };
     struct Slice {
         bool ok = false;
         std::size_t frameBytes = 0;
         std::string problem;
+        bool converted = false;
+        Scale scale;
     };
+    // Run on the reading thread after a file is read into its place, while
+    // its pixels are still in the cache; the file's header is in `header`.
+    using AfterRead = std::function<void(const ZQDICOM& header, std::uint8_t* place, Slice& slice)>;
 
     // Every place holds `capacity` bytes. Starts `threads` workers.
     SlicePixelPrefetch(std::vector<std::string> paths, std::vector<std::uint8_t*> places, std::size_t capacity,
-                       unsigned threads);
+                       unsigned threads, AfterRead afterRead = {});
     // Waits for the workers (each finishes the file it is reading).
     ~SlicePixelPrefetch();
     SlicePixelPrefetch(const SlicePixelPrefetch&) = delete;
@@ -41,6 +56,7 @@ private:
     std::vector<std::string> paths_;
     std::vector<std::uint8_t*> places_;
     std::size_t capacity_;
+    AfterRead afterRead_;
     std::vector<Slice> slices_;
     std::vector<char> done_;
     std::size_t next_ = 0;

@@ -20,6 +20,7 @@
 // second thread for split renderings and a background thread for the lung
 // analysis (SpecialMethod with a negative argument).
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -270,6 +271,13 @@ public:
     // at once (on several threads) and hand them over in order.
     std::int16_t* SliceLoadAddress(std::int32_t ahead) const;
     bool SetDicomImageInPlace(std::int32_t ImageNumber, double RSSlope, double RSIntercept, double ImagePosition);
+    // The conversion of SetDicomImageInPlace done ahead on a reading thread:
+    // converts `count` lent samples where they lie without handing the slice
+    // over. SetConvertedImageInPlace then hands over the slice at
+    // SliceLoadAddress(0), converted earlier with the same scale and sign.
+    void ConvertLentSlice(std::int16_t* place, std::size_t count, double RSSlope, double RSIntercept,
+                          bool isSigned) const;
+    bool SetConvertedImageInPlace(std::int32_t ImageNumber, double ImagePosition);
 
     // ---- numbered buffers (0..99) ----
     bool CreateImageBuffer(std::int16_t** phImage, std::int32_t BufferID, std::int32_t BufferSize);

@@ -129,8 +129,9 @@ TEST(SliceHandOver, EveryConversionPathFollowsTheFormula)
 
 TEST(SliceHandOver, InPlaceEqualsTheCopyAndReusedMemoryShowsNoOldSlices)
 {
-    // Every conversion case, handed over as a copy and in place, after a
-    // first series of the same size filled the memory with other values.
+    // Every conversion case, handed over as a copy, in place and converted
+    // ahead in place, after a first series of the same size filled the
+    // memory with other values.
     std::vector<std::int16_t> pixels(37 * 3);
     std::mt19937 random(5);
     std::uniform_int_distribution<int> any(-32768, 32767);
@@ -140,7 +141,8 @@ TEST(SliceHandOver, InPlaceEqualsTheCopyAndReusedMemoryShowsNoOldSlices)
         for (const double slope : {1.0, 0.5}) {
             VazAZUrorav copied;
             VazAZUrorav inPlace;
-            for (VazAZUrorav* engine : {&copied, &inPlace}) {
+            VazAZUrorav ahead;
+            for (VazAZUrorav* engine : {&copied, &inPlace, &ahead}) {
                 ASSERT_TRUE(engine->SetDataProfile(37, 1, 4, 1.0, 1.0, -1.0, 1.0, -1024));
                 for (int n = 0; n < 4; ++n)
                     ASSERT_TRUE(engine->SetDicomImage(pixels.data(), 1, 1.0, 500.0, 0.0));
@@ -151,15 +153,24 @@ TEST(SliceHandOver, InPlaceEqualsTheCopyAndReusedMemoryShowsNoOldSlices)
             std::memcpy(inPlace.SliceLoadAddress(1), pixels.data() + 37, 37 * 2);
             std::memcpy(inPlace.SliceLoadAddress(0), pixels.data(), 37 * 2);
             EXPECT_EQ(inPlace.SliceLoadAddress(4), nullptr);
+            for (int n = 1; n >= 0; --n) {
+                std::memcpy(ahead.SliceLoadAddress(n), pixels.data() + 37 * n, 37 * 2);
+                ahead.ConvertLentSlice(ahead.SliceLoadAddress(n), 37, slope, -1024.0, isSigned);
+            }
             for (int n = 0; n < 2; ++n) {
                 ASSERT_TRUE(copied.SetDicomImage(pixels.data() + 37 * n, 7 + n, slope, -1024.0, n * 2.5));
                 ASSERT_TRUE(inPlace.SetDicomImageInPlace(7 + n, slope, -1024.0, n * 2.5));
+                ASSERT_TRUE(ahead.SetConvertedImageInPlace(7 + n, n * 2.5));
             }
+            EXPECT_FALSE(ahead.SetConvertedImageInPlace(0, 0.0));
             EXPECT_EQ(inPlace.SliceLoadAddress(2), nullptr);
             EXPECT_FALSE(inPlace.SetDicomImageInPlace(0, 1.0, 0.0, 0.0));
             const std::vector<std::int16_t> expected(copied.PtrData(), copied.PtrData() + 37 * 4);
             const std::vector<std::int16_t> ours(inPlace.PtrData(), inPlace.PtrData() + 37 * 4);
             EXPECT_EQ(ours, expected);
+            EXPECT_EQ(std::vector<std::int16_t>(ahead.PtrData(), ahead.PtrData() + 37 * 4), expected);
+            EXPECT_EQ(ahead.GetImageNumber(1), 8);
+            EXPECT_DOUBLE_EQ(ahead.GetImageSlicePosition(1), 2.5);
             EXPECT_TRUE(std::all_of(ours.begin() + 37 * 2, ours.end(), [](std::int16_t v) { return v == 0; }));
             EXPECT_EQ(inPlace.GetImageNumber(1), 8);
             EXPECT_DOUBLE_EQ(inPlace.GetImageSlicePosition(1), 2.5);

@@ -35,4 +35,13 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The Japanese messages want a CJK font; help pages and reports open in the
 # desktop's applications through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, xdg-utils")
+# The Python package's extension module is built for one interpreter
+# version and imports numpy; neither shows in the shared-library dependencies.
+if(TARGET _vantor)
+  set(Python3_EXECUTABLE ${VANTOR_PYTHON3})
+  find_package(Python3 COMPONENTS Interpreter QUIET)
+  math(EXPR python_next_minor "${Python3_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}~), python3 (<< ${Python3_VERSION_MAJOR}.${python_next_minor}), python3-numpy")
+endif()
 include(CPack)

@@ -1,6 +1,6 @@
 #include "VantorImporter/FolderNames.h"
 
-#include <ZVDICOM/SpecificCharacterSet.h>
+#include <ZVDICOM/CharacterSetDecoder.h>
 
 #include <algorithm>
 #include <array>
@@ -56,7 +56,7 @@ char baseLetter(unsigned codePoint)
 
 std::string decoded(const InstanceHeader& header, const std::string& stored, const char* valueRepresentation)
 {
-    return SpecificCharacterSet(header.specificCharacterSet).decode(stored, valueRepresentation);
+    return CharacterSetDecoder(header.specificCharacterSet).decode(stored, valueRepresentation);
 }
 
 } // namespace

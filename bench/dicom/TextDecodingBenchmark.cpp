@@ -3,7 +3,7 @@
 // both) on the names of pydicom's character set files, each checked to give
 // the same text first.
 
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,7 +47,7 @@ constexpr int kRepeats = 1000;
 void BM_Ours(benchmark::State& state)
 {
     const Name& name = names()[static_cast<std::size_t>(state.range(0))];
-    const SpecificCharacterSet characterSet(name.characterSet);
+    const CharacterSetDecoder characterSet(name.characterSet);
     for (auto _ : state)
         for (int i = 0; i < kRepeats; ++i)
             benchmark::DoNotOptimize(characterSet.decode(name.value, "PN"));
@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     for (const Name& name : names()) {
         DcmSpecificCharacterSet converter;
         std::string theirs;
-        const std::string ours = SpecificCharacterSet(name.characterSet).decode(name.value, "PN");
+        const std::string ours = CharacterSetDecoder(name.characterSet).decode(name.value, "PN");
         if (converter.selectCharacterSet(name.characterSet.c_str()).bad() || !dcmtkDecode(converter, name, theirs))
             std::printf("%s: DCMTK cannot decode it\n", name.label);
         else if (ours != theirs)

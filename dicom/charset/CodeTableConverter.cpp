@@ -8,11 +8,11 @@
 
 namespace {
 
-constexpr std::size_t kTableCount = static_cast<std::size_t>(SpecificCharacterSet::Table::Gbk) + 1;
+constexpr std::size_t kTableCount = static_cast<std::size_t>(CharacterSetDecoder::Table::Gbk) + 1;
 
-const char* iconvName(SpecificCharacterSet::Table table)
+const char* iconvName(CharacterSetDecoder::Table table)
 {
-    using Table = SpecificCharacterSet::Table;
+    using Table = CharacterSetDecoder::Table;
     switch (table) {
     case Table::Latin1: return "ISO-8859-1";
     case Table::Latin2: return "ISO-8859-2";
@@ -52,7 +52,7 @@ public:
     ThreadDescriptors& operator=(const ThreadDescriptors&) = delete;
 
     // kNotOpened when the C library has no such table.
-    iconv_t get(SpecificCharacterSet::Table table)
+    iconv_t get(CharacterSetDecoder::Table table)
     {
         const auto index = static_cast<std::size_t>(table);
         if (index >= kTableCount || iconvName(table) == nullptr)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,7 @@
 class CodeTableConverter
 {
 public:
-    using Table = SpecificCharacterSet::Table;
+    using Table = CharacterSetDecoder::Table;
 
     // Appends the UTF-8 of `size` bytes encoded in `table` (an iconv-backed
     // table: the ISO 8859 parts, Thai, EUC-JP/KR/CN, GB18030, GBK). Bytes that

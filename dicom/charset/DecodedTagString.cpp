@@ -1,13 +1,13 @@
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 #include "ZVDICOM/ZQDICOM.h"
 
-SpecificCharacterSet CharacterSetOf(const ZQDICOM& control)
+CharacterSetDecoder CharacterSetOf(const ZQDICOM& control)
 {
     std::string buffer(256, '\0');
     if (!control.GetTagString(0x0008, 0x0005, buffer, 256))
         return {};
     buffer.resize(buffer.find('\0'));
-    return SpecificCharacterSet(buffer);
+    return CharacterSetDecoder(buffer);
 }
 
 std::optional<std::string> DecodedTagString(const ZQDICOM& control, std::int16_t group, std::int16_t element,

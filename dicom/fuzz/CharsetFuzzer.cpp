@@ -4,7 +4,7 @@
 // Input: one byte n, then n bytes of (0008,0005), one byte choosing the VR,
 // and the rest as the value.
 
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -48,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The value is copied so that reading past it is caught by the sanitizer.
     const std::string value(reinterpret_cast<const char*>(data + offset), size - offset);
 
-    const SpecificCharacterSet characterSet(set);
+    const CharacterSetDecoder characterSet(set);
     if (!isWellFormedUtf8(characterSet.decode(value, vr)))
         std::abort();
-    if (!isWellFormedUtf8(SpecificCharacterSet().forItem(set).decode(value, vr)))
+    if (!isWellFormedUtf8(CharacterSetDecoder().forItem(set).decode(value, vr)))
         std::abort();
     return 0;
 }

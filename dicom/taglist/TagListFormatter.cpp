@@ -1,6 +1,6 @@
 #include "TagListFormatter.h"
 
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 #include "ZVDICOM/ZQDICOM.h"
 
 #include <cstdio>
@@ -24,8 +24,8 @@ std::string tagText(std::int16_t group, std::int16_t element)
 std::vector<std::string> TagListFormatter::lines(const ZQDICOM& control, TextForm form) const
 {
     std::vector<std::string> result;
-    const SpecificCharacterSet characterSet =
-        form == TextForm::Decoded ? CharacterSetOf(control) : SpecificCharacterSet();
+    const CharacterSetDecoder characterSet =
+        form == TextForm::Decoded ? CharacterSetOf(control) : CharacterSetDecoder();
     const std::int32_t count = control.GetNumOfTag();
     for (std::int32_t index = 1; index <= count - 1; ++index) {
         std::string buffer(kBufferCharacters, '\0');
@@ -67,7 +67,7 @@ std::vector<std::string> TagListFormatter::lines(const ZQDICOM& control, TextFor
             if (mark != std::string::npos && mark >= 1)
                 value = buffer.substr(0, mark - 1);
             if (form == TextForm::Decoded && entry != nullptr &&
-                SpecificCharacterSet::governs(entry->valueRepresentation))
+                CharacterSetDecoder::governs(entry->valueRepresentation))
                 value = characterSet.decode(value, entry->valueRepresentation);
         }
         line += value;

@@ -2,7 +2,7 @@
 
 #include "catalogue/DirectoryListing.h"
 
-#include <ZVDICOM/SpecificCharacterSet.h>
+#include <ZVDICOM/CharacterSetDecoder.h>
 #include <ZVDICOM/ZQDICOM.h>
 
 namespace vantor {

@@ -4,7 +4,7 @@
 #include "display/NumericText.h"
 #include "display/SlicePixelPrefetch.h"
 
-#include <ZVDICOM/SpecificCharacterSet.h>
+#include <ZVDICOM/CharacterSetDecoder.h>
 #include <ZVDICOM/ZQDICOM.h>
 #include <ZVIPEngine/VazAZUrorav.h>
 #include <algorithm>

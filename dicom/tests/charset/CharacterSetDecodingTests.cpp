@@ -2,7 +2,7 @@
 // in both forms, code elements returning to the first set at delimiters and
 // controls, malformed and truncated input, unknown sets, sequence items.
 
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 #include "ZVDICOM/ZQDICOM.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@ const std::string kGildong = "\xEA\xB8\xB8\xEB\x8F\x99";                   // ê¸
 
 std::string decode(const std::string& set, const std::string& value, const std::string& vr = "PN")
 {
-    return SpecificCharacterSet(set).decode(value, vr);
+    return CharacterSetDecoder(set).decode(value, vr);
 }
 
 // The C library's own UTF-8 decoder as the judge: it refuses ill-formed input.
@@ -110,7 +110,7 @@ TEST(CharacterSetDecoding, CodeElementsReturnToTheFirstSetAtDelimitersAndControl
 
 TEST(CharacterSetDecoding, EmptyFirstValueIsTheDefaultRepertoire)
 {
-    const SpecificCharacterSet set("\\ISO 2022 IR 87");
+    const CharacterSetDecoder set("\\ISO 2022 IR 87");
     EXPECT_TRUE(set.isRecognised());
     EXPECT_EQ(set.decode("Yamada^Tarou=\x1B$B;3ED\x1B(B^\x1B$BB@O:\x1B(B", "PN"),
               "Yamada^Tarou=" + kYamada + "^" + kTarou);
@@ -124,7 +124,7 @@ TEST(CharacterSetDecoding, MalformedAndTruncatedInputNeverReadsPastTheValue)
     EXPECT_EQ(decode("\\ISO 2022 IR 87", "\x1B$B;3ED"), kYamada);
     // Only the first bytes of a buffer are the value: the character cut by its end is replaced.
     const std::string buffer = "\x1B$B;3ED";
-    EXPECT_EQ(SpecificCharacterSet("\\ISO 2022 IR 87").decode(std::string_view(buffer.data(), 6), "PN"),
+    EXPECT_EQ(CharacterSetDecoder("\\ISO 2022 IR 87").decode(std::string_view(buffer.data(), 6), "PN"),
               "\xE5\xB1\xB1" + kReplacement);
     EXPECT_EQ(decode("\\ISO 2022 IR 149", "\x1B$)C\xC8\xAB\xC8"), kHong + kReplacement);
     EXPECT_EQ(decode("ISO_IR 192", "A\xE5\xB0"), "A" + kReplacement);
@@ -151,7 +151,7 @@ TEST(CharacterSetDecoding, MalformedAndTruncatedInputNeverReadsPastTheValue)
     std::mt19937 random(13);
     const std::string pieces[] = {"\x1B$B", "\x1B(B", "\x1B$(D", "\x1B$)C", "\x1B$)A", "\x1B-A", "\x1B)I", "^", "="};
     for (const std::string& name : sets) {
-        const SpecificCharacterSet set(name);
+        const CharacterSetDecoder set(name);
         for (int round = 0; round < 300; ++round) {
             std::string value;
             const int length = static_cast<int>(random() % 24);
@@ -171,22 +171,22 @@ TEST(CharacterSetDecoding, MalformedAndTruncatedInputNeverReadsPastTheValue)
 
 TEST(CharacterSetDecoding, UnknownSetsActAsTheDefaultRepertoire)
 {
-    const SpecificCharacterSet unknown("ISO_IR 999");
+    const CharacterSetDecoder unknown("ISO_IR 999");
     EXPECT_FALSE(unknown.isRecognised());
     EXPECT_EQ(unknown.decode("Buc^J\xE9rome", "PN"), "Buc^J" + kReplacement + "rome");
     // Writers' spelling variants of the standard's terms are recognised.
-    EXPECT_TRUE(SpecificCharacterSet("ISO-IR 100").isRecognised());
-    EXPECT_EQ(SpecificCharacterSet("ISO IR 100 ").decode("J\xE9", "PN"), "J\xC3\xA9");
+    EXPECT_TRUE(CharacterSetDecoder("ISO-IR 100").isRecognised());
+    EXPECT_EQ(CharacterSetDecoder("ISO IR 100 ").decode("J\xE9", "PN"), "J\xC3\xA9");
     // UTF-8 written without declaring any set is kept.
-    EXPECT_EQ(SpecificCharacterSet().decode("J\xC3\xA9", "PN"), "J\xC3\xA9");
+    EXPECT_EQ(CharacterSetDecoder().decode("J\xC3\xA9", "PN"), "J\xC3\xA9");
     // Values of other VRs use the default repertoire whatever the set.
     EXPECT_EQ(decode("ISO_IR 100", "\xE9", "CS"), kReplacement);
 }
 
 TEST(CharacterSetDecoding, SequenceItemsUseTheirOwnSetWhenTheyHaveOne)
 {
-    const SpecificCharacterSet dataSet("ISO_IR 192");
-    const SpecificCharacterSet item = dataSet.forItem(std::string_view("ISO 2022 IR 13\\ISO 2022 IR 87"));
+    const CharacterSetDecoder dataSet("ISO_IR 192");
+    const CharacterSetDecoder item = dataSet.forItem(std::string_view("ISO 2022 IR 13\\ISO 2022 IR 87"));
     EXPECT_EQ(item.decode("\xD4", "LO"), "\xEF\xBE\x94");
     EXPECT_EQ(dataSet.forItem(std::nullopt).decode("\xE7\x8E\x8B", "LO"), "\xE7\x8E\x8B");
     EXPECT_EQ(dataSet.decode("\xD4", "LO"), kReplacement);

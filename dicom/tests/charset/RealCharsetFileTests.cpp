@@ -3,7 +3,7 @@
 
 #include "DicomFileReader.h"
 #include "TagDictionary.h"
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +80,7 @@ public:
     }
 
     void addValue(const std::string& path, const std::string& vr, const std::uint8_t* bytes, std::size_t size,
-                  const SpecificCharacterSet& set)
+                  const CharacterSetDecoder& set)
     {
         const std::string value(reinterpret_cast<const char*>(bytes), size);
         table_[{fileName_, path}] = comparable(set.decode(value, vr), vr);
@@ -89,7 +89,7 @@ public:
     // A sequence value as the reader keeps it: items of defined length whose
     // elements have implicit headers, or explicit ones the reader left as they were.
     void walkSequence(const std::string& path, const std::uint8_t* value, std::size_t size,
-                      const SpecificCharacterSet& set)
+                      const CharacterSetDecoder& set)
     {
         std::size_t offset = 0;
         for (int item = 0; offset + 8 <= size; ++item) {
@@ -111,7 +111,7 @@ private:
     };
 
     void walkItem(const std::string& prefix, const std::uint8_t* item, std::size_t size,
-                  const SpecificCharacterSet& parent)
+                  const CharacterSetDecoder& parent)
     {
         std::vector<Nested> elements;
         std::size_t offset = 0;
@@ -144,12 +144,12 @@ private:
         for (const Nested& nested : elements)
             if (nested.group == 0x0008 && nested.element == 0x0005)
                 itemSet = std::string_view(reinterpret_cast<const char*>(nested.value), nested.size);
-        const SpecificCharacterSet set = parent.forItem(itemSet);
+        const CharacterSetDecoder set = parent.forItem(itemSet);
         for (const Nested& nested : elements) {
             const std::string path = prefix + pathOf(nested.group, nested.element);
             if (nested.vr == "SQ")
                 walkSequence(path, nested.value, nested.size, set);
-            else if (SpecificCharacterSet::governs(nested.vr) && nested.group % 2 == 0)
+            else if (CharacterSetDecoder::governs(nested.vr) && nested.group % 2 == 0)
                 addValue(path, nested.vr, nested.value, nested.size, set);
         }
     }
@@ -166,9 +166,9 @@ ValueTable ourValues(const std::vector<fs::path>& files, const TagDictionary& di
         DicomFileReader reader;
         reader.load(file.string());
         const ElementStore& store = reader.store();
-        SpecificCharacterSet set;
+        CharacterSetDecoder set;
         if (const ElementRecord* record = store.find(0x0008, 0x0005); record != nullptr && record->hasValue())
-            set = SpecificCharacterSet(
+            set = CharacterSetDecoder(
                 std::string_view(reinterpret_cast<const char*>(record->value()), record->valueLength));
         Walker walker(dictionary, file.filename().string(), table);
         for (const ElementRecord& record : store.records()) {
@@ -182,7 +182,7 @@ ValueTable ourValues(const std::vector<fs::path>& files, const TagDictionary& di
             const std::string path = pathOf(record.group, record.element);
             if (vr == "SQ")
                 walker.walkSequence(path, record.value(), record.valueLength, set);
-            else if (SpecificCharacterSet::governs(vr) && record.group != 0x0002 && record.group % 2 == 0)
+            else if (CharacterSetDecoder::governs(vr) && record.group != 0x0002 && record.group % 2 == 0)
                 walker.addValue(path, vr, record.value(), record.valueLength, set);
         }
     }

@@ -1,4 +1,4 @@
-#include "ZVDICOM/SpecificCharacterSet.h"
+#include "ZVDICOM/CharacterSetDecoder.h"
 
 #include "CodeTableConverter.h"
 
@@ -7,7 +7,7 @@
 
 namespace {
 
-using Table = SpecificCharacterSet::Table;
+using Table = CharacterSetDecoder::Table;
 
 constexpr std::uint8_t kEscape = 0x1B;
 
@@ -184,7 +184,7 @@ std::size_t appendUtf8Character(const std::uint8_t* p, std::size_t left, std::st
 
 } // namespace
 
-SpecificCharacterSet::SpecificCharacterSet(std::string_view storedValue)
+CharacterSetDecoder::CharacterSetDecoder(std::string_view storedValue)
 {
     std::size_t start = 0;
     bool first = true;
@@ -211,17 +211,17 @@ SpecificCharacterSet::SpecificCharacterSet(std::string_view storedValue)
     }
 }
 
-bool SpecificCharacterSet::governs(std::string_view vr)
+bool CharacterSetDecoder::governs(std::string_view vr)
 {
     return vr == "PN" || vr == "SH" || vr == "LO" || vr == "ST" || vr == "LT" || vr == "UT" || vr == "UC";
 }
 
-SpecificCharacterSet SpecificCharacterSet::forItem(std::optional<std::string_view> itemStoredValue) const
+CharacterSetDecoder CharacterSetDecoder::forItem(std::optional<std::string_view> itemStoredValue) const
 {
-    return itemStoredValue ? SpecificCharacterSet(*itemStoredValue) : *this;
+    return itemStoredValue ? CharacterSetDecoder(*itemStoredValue) : *this;
 }
 
-std::string SpecificCharacterSet::decode(std::string_view value, std::string_view valueRepresentation) const
+std::string CharacterSetDecoder::decode(std::string_view value, std::string_view valueRepresentation) const
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.data());
     const bool bySet = governs(valueRepresentation);
@@ -249,7 +249,7 @@ std::string SpecificCharacterSet::decode(std::string_view value, std::string_vie
     return decodeWithExtensions(value, valueRepresentation, bySet ? initial_ : CodeElements{});
 }
 
-std::string SpecificCharacterSet::decodeWithExtensions(std::string_view value, std::string_view valueRepresentation,
+std::string CharacterSetDecoder::decodeWithExtensions(std::string_view value, std::string_view valueRepresentation,
                                                        const CodeElements& initial) const
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(value.data());

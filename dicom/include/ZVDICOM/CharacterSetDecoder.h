@@ -19,7 +19,7 @@
 
 class ZQDICOM;
 
-class SpecificCharacterSet
+class CharacterSetDecoder
 {
 public:
     // A code table of the standard's character sets, in the form the decoder uses.
@@ -49,14 +49,14 @@ public:
     };
 
     // The default repertoire.
-    SpecificCharacterSet() = default;
+    CharacterSetDecoder() = default;
     // From the stored value of (0008,0005): terms separated by "\", padding
     // ignored; an empty first term is the default repertoire.
-    explicit SpecificCharacterSet(std::string_view storedValue);
+    explicit CharacterSetDecoder(std::string_view storedValue);
 
     // The set in force inside a sequence item: the item's own (0008,0005)
     // when it has one, otherwise this one.
-    SpecificCharacterSet forItem(std::optional<std::string_view> itemStoredValue) const;
+    CharacterSetDecoder forItem(std::optional<std::string_view> itemStoredValue) const;
 
     // The value's bytes as UTF-8. valueRepresentation is the two-letter VR:
     // it tells the delimiters at which code elements return to their first
@@ -93,4 +93,4 @@ private:
 std::optional<std::string> DecodedTagString(const ZQDICOM& control, std::int16_t group, std::int16_t element,
                                             std::string_view valueRepresentation);
 // The data set's Specific Character Set (the default repertoire when absent).
-SpecificCharacterSet CharacterSetOf(const ZQDICOM& control);
+CharacterSetDecoder CharacterSetOf(const ZQDICOM& control);

@@ -1,6 +1,7 @@
 // Times the chest analysis on a 256 x 256 x 120 synthetic chest and prints
 // it against a copy of the same volume (the floor of any pass over it):
 // "name: ours X, peer Y, ratio Z" with ratio = ours / floor.
+#include "../BestSeconds.h"
 #include "ChestAnalyzer.h"
 #include "VantorSyntheticCT/ChestPhantom.h"
 
@@ -12,18 +13,6 @@
 #include <vector>
 
 namespace {
-
-template <typename Work>
-double bestSeconds(int repeats, Work work)
-{
-    double best = 1e30;
-    for (int r = 0; r < repeats; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 // from C++ in the same run; then the whole chest analysis (segmentation and
 // structure analysis) against one copy of its volume, the floor of any pass
 // over it. Prints "name: ours X, peer Y, ratio Z".
+#include "../BestSeconds.h"
 #include "VantorSyntheticCT/ChestPhantom.h"
 
 #include <ZVIPEngine/VazAZUrorav.h>
@@ -21,18 +22,6 @@
 namespace py = pybind11;
 
 namespace {
-
-template <typename Work>
-double bestSeconds(int repeats, Work work)
-{
-    double best = 1e30;
-    for (int r = 0; r < repeats; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
 
 constexpr const char* PythonTimings = R"(
 import time

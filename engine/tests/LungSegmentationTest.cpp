@@ -99,7 +99,7 @@ TEST(LungSegmentation, BodyLungsAndAirwaysAgreeWithTheGroundTruth)
     EXPECT_GT(right, 0.91);
     EXPECT_GT(left, 0.89);
     EXPECT_LT(swapped, 0.05) << "lung 1 must be the image's left lung";
-    EXPECT_GT(airway, 0.74);
+    EXPECT_GT(airway, 0.95);
     EXPECT_GT(bone, 0.72);
     const std::vector<std::string> expected = {"CTA_org", "AdjustCT", "CTA_Body", "lung_Step1_ThresholdArea",
                                                "lung_Step2_remBronchi1", "lung_Step3_fillHole",

@@ -11,7 +11,7 @@ enum TruthLabel : std::uint8_t {
     Outside = 0,
     RightLung = 2,
     LeftLung = 3,
-    Airway = 4,
+    Airway = 4, // trachea and main bronchi, as code 180; the lobar bronchi have a label of their own
     Bone = 5,
     HeartAndVessels = 6,
     LungVessel = 7,

@@ -17,7 +17,8 @@ struct DiceScore {
 
 // The structures in the order above. Truth labels per structure: lungs = the
 // lung parenchyma of both sides, the vessels inside them and the findings of
-// the parenchyma; airways = the airway lumen; bone; heart = heart and great
+// the parenchyma; airways = the lumen of the trachea and main bronchi (the
+// lobar bronchi count as neither); bone; heart = heart and great
 // vessels; body = every labelled voxel. Analysis codes: lungs = 110 and its
 // descendants, airways 180, bone 200, heart 150, body = every code.
 std::vector<DiceScore> diceScores(const std::uint8_t* structureMap, const std::uint8_t* labels, std::size_t count);

@@ -117,6 +117,12 @@ double distanceSquaredToSegment(const Point3& p, const Point3& a, const Point3& 
   return dx * dx + dy * dy + dz * dz;
 }
 
+// Lumens that join without a wall between them: a tube and its branches.
+bool sameTree(Label a, Label b) {
+  const auto airway = [](Label l) { return l == Label::Airway || l == Label::Bronchus; };
+  return a == b || (airway(a) && airway(b));
+}
+
 double wrapAngle(double angle) {
   while (angle > Pi) angle -= 2 * Pi;
   while (angle < -Pi) angle += 2 * Pi;
@@ -314,16 +320,22 @@ struct ChestPhantom::Impl {
     vessel({5, -10, 22}, {-45, 5, 15}, 10);      // right pulmonary artery
     vessel({5, -10, 22}, {45, 10, 24}, 10);      // left pulmonary artery
 
-    const auto airway = [&](Point3 a, Point3 b, double radius) {
-      capsules.push_back(Capsule{a, b, radius, 1.6, -1000, 30, Label::Airway, Label::Body, Target::NotBone, false});
+    const auto airway = [&](Point3 a, Point3 b, double radius, Label label) {
+      capsules.push_back(Capsule{a, b, radius, 1.6, -1000, 30, label, Label::Body, Target::NotBone, false});
     };
-    airway({0, -5, 400}, {0, 5, 35}, 9);        // trachea, from above the scan
-    airway({0, 5, 35}, {-35, 10, 15}, 7);       // right main bronchus
-    airway({0, 5, 35}, {40, 12, 10}, 6.5);      // left main bronchus
-    airway({-30, 10, 18}, {-60, 5, 45}, 4);     // right upper lobe bronchus
-    airway({-35, 10, 15}, {-55, 25, -35}, 4.5); // right lower lobe bronchus
-    airway({38, 12, 12}, {58, 0, 38}, 4);       // left upper lobe bronchus
-    airway({40, 12, 10}, {58, 30, -35}, 4.5);   // left lower lobe bronchus
+    // Lobar bronchi first, so that where one starts inside its main bronchus
+    // the main bronchus paints over it: the central airways end where the
+    // main bronchi end.
+    airway({-11, 8, 15}, {-42, 4, 28}, 4, Label::Bronchus);     // right upper lobe bronchus
+    airway({-12, 8, 13}, {-45, 25, -35}, 4.5, Label::Bronchus); // bronchus intermedius and right lower lobe bronchus
+    airway({27, 12, 3}, {52, 0, 25}, 4, Label::Bronchus);       // left upper lobe bronchus
+    airway({29, 12, 1}, {52, 30, -38}, 4.5, Label::Bronchus);   // left lower lobe bronchus
+    // Main bronchi as in an adult: the right short and steep (about 25 mm at
+    // 30 degrees from the vertical), the left long and oblique (about 45 mm
+    // at 40 degrees).
+    airway({0, -5, 400}, {0, 5, 35}, 9, Label::Airway);         // trachea, from above the scan
+    airway({0, 5, 35}, {-12, 8, 13}, 7, Label::Airway);         // right main bronchus
+    airway({0, 5, 35}, {29, 12, 1}, 6.5, Label::Airway);        // left main bronchus
 
     for (int side = 0; side < 2; ++side) addVesselTree(random, side);
   }
@@ -673,7 +685,7 @@ void ChestPhantom::renderSlice(int slice, std::int16_t* hounsfield, std::uint8_t
         if (distanceSquared < radiusSquared) {
           value[index] = capsule.hounsfield;
           labels[index] = static_cast<std::uint8_t>(capsule.label);
-        } else if (labels[index] != static_cast<std::uint8_t>(capsule.label)) {
+        } else if (!sameTree(static_cast<Label>(labels[index]), capsule.label)) {
           // A wall never cuts into the lumen of a joining tube.
           value[index] = capsule.wallHounsfield;
           labels[index] = static_cast<std::uint8_t>(capsule.wallLabel);

@@ -72,6 +72,7 @@ TEST(ChestPhantom, LabelsAgreeWithTheHounsfieldValuesTheyDescribe) {
       {static_cast<int>(Label::RightLung), {-885 - noise, -835 + noise}},
       {static_cast<int>(Label::LeftLung), {-885 - noise, -835 + noise}},
       {static_cast<int>(Label::Airway), {-1024, -1000 + noise}},
+      {static_cast<int>(Label::Bronchus), {-1024, -1000 + noise}},
       {static_cast<int>(Label::Bone), {250 - noise, 750 + noise}},
       {static_cast<int>(Label::HeartAndVessels), {40 - noise, 40 + noise}},
       {static_cast<int>(Label::LungVessel), {40 - noise, 40 + noise}},

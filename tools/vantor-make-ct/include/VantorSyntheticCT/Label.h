@@ -14,11 +14,12 @@ enum class Label : std::uint8_t {
   Body = 1,           // skin, fat, muscle, mediastinum, abdomen below the diaphragm
   RightLung = 2,      // right lung parenchyma
   LeftLung = 3,       // left lung parenchyma
-  Airway = 4,         // lumen of trachea and bronchi
+  Airway = 4,         // lumen of the central airways: trachea and main bronchi
   Bone = 5,           // spine, ribs, sternum
   HeartAndVessels = 6,// heart and great vessels
   LungVessel = 7,     // pulmonary vessels inside the lungs
   Liver = 8,          // liver dome below the right diaphragm
+  Bronchus = 9,       // lumen of the lobar bronchi, beyond the main bronchi
   // Findings: FirstFinding + FindingKind.
   FirstFinding = 16,
 };

@@ -37,10 +37,10 @@ void TerminalProgress::finish()
 }
 
 bool loadSeriesForTool(const char* program, const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engine,
-                       LoadedSeries& loaded, TerminalProgress& progress)
+                       LoadedSeries& loaded, TerminalProgress& progress, SliceOrdering ordering)
 {
     std::string error;
-    const bool registered = loadSeries(folder, SliceOrdering::ImageNumber, dicom, engine, loaded, error,
+    const bool registered = loadSeries(folder, ordering, dicom, engine, loaded, error,
                                        [&progress](int file, int count) { progress.show("registering", file, count); });
     progress.finish();
     if (!registered) {

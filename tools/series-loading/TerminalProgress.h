@@ -1,13 +1,13 @@
 #pragma once
 
+#include "SeriesLoading.h"
+
 #include <string>
 
 class VazAZUrorav;
 class ZQDICOM;
 
 namespace vantor {
-
-struct LoadedSeries;
 
 // A progress line for command-line tools: "<what>: n / total" rewritten in
 // place on a terminal (standard error), nothing when standard error is not
@@ -30,6 +30,7 @@ private:
 // failure are written to standard error after "<program>: ". False when
 // nothing could be loaded.
 bool loadSeriesForTool(const char* program, const std::string& folder, ZQDICOM& dicom, VazAZUrorav& engine,
-                       LoadedSeries& loaded, TerminalProgress& progress);
+                       LoadedSeries& loaded, TerminalProgress& progress,
+                       SliceOrdering ordering = SliceOrdering::ImageNumber);
 
 } // namespace vantor

@@ -133,11 +133,11 @@ std::optional<ReformatOptions> ReformatOptions::parse(const std::vector<std::str
             options.rotationDegrees = parts[3];
         } else if (argument == "--sort") {
             if (value == "number")
-                options.ordering = SeriesLoader::Ordering::ImageNumber;
+                options.ordering = vantor::SliceOrdering::ImageNumber;
             else if (value == "position")
-                options.ordering = SeriesLoader::Ordering::SlicePosition;
+                options.ordering = vantor::SliceOrdering::ImagePosition;
             else if (value == "none")
-                options.ordering = SeriesLoader::Ordering::None;
+                options.ordering = vantor::SliceOrdering::None;
             else {
                 error = "sort must be number, position or none: " + value;
                 return std::nullopt;

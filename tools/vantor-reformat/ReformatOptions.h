@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SeriesLoader.h"
+#include "SeriesLoading.h"
 
 #include <optional>
 #include <string>
@@ -22,7 +22,7 @@ struct ReformatOptions {
     float pixelSpacing = 0.0f;         // oblique only; 0 = the X spacing
     float rotationAxis[3] = {0, 0, 1}; // oblique only: a turn of the view about its centre
     float rotationDegrees = 0.0f;
-    SeriesLoader::Ordering ordering = SeriesLoader::Ordering::ImageNumber;
+    vantor::SliceOrdering ordering = vantor::SliceOrdering::ImageNumber;
 
     // Parses the arguments after the program name; on failure returns
     // nothing and sets error.

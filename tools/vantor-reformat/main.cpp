@@ -4,8 +4,9 @@
 #include "PgmWriter.h"
 #include "ReformatOptions.h"
 #include "ReformatRunner.h"
-#include "SeriesLoader.h"
+#include "TerminalProgress.h"
 
+#include "ZVDICOM/ZQDICOM.h"
 #include "ZVIPEngine/VazAZUrorav.h"
 
 #include <cstdio>
@@ -25,14 +26,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vantor-reformat: %s\n%s", error.c_str(), ReformatOptions::usage());
         return 1;
     }
+    ZQDICOM dicom;
     VazAZUrorav engine;
-    const SeriesLoader::Result series = SeriesLoader::load(options->seriesFolder, options->ordering, engine);
-    for (const std::string& skipped : series.skipped)
-        std::fprintf(stderr, "vantor-reformat: skipped %s\n", skipped.c_str());
-    if (!series.loaded) {
-        std::fprintf(stderr, "vantor-reformat: %s\n", series.error.c_str());
+    vantor::LoadedSeries series;
+    vantor::TerminalProgress progress;
+    if (!vantor::loadSeriesForTool("vantor-reformat", options->seriesFolder, dicom, engine, series, progress,
+                                   options->ordering))
         return 2;
-    }
     const ReformatRunner::Image image = ReformatRunner::run(*options, engine);
     if (image.samples == nullptr) {
         std::fprintf(stderr, "vantor-reformat: %s\n", image.error.c_str());
@@ -43,6 +43,6 @@ int main(int argc, char** argv)
         return 4;
     }
     std::printf("%s: %d x %d, plane %d, from %d slices of %d x %d\n", options->outputPath.c_str(), image.width,
-                image.height, image.plane, engine.Zdims(), series.columns, series.rows);
+                image.height, image.plane, engine.Zdims(), engine.Xdims(), engine.Ydims());
     return 0;
 }

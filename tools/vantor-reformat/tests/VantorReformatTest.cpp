@@ -1,10 +1,11 @@
-// vantor-reformat: its options, the series loader on a real series, the PGM
-// output and the program end to end.
+// vantor-reformat: its options, the PGM output and the program end to end on
+// a real series.
 #include "PgmWriter.h"
 #include "ReformatOptions.h"
 #include "ReformatRunner.h"
-#include "SeriesLoader.h"
+#include "SeriesLoading.h"
 
+#include "ZVDICOM/ZQDICOM.h"
 #include "ZVIPEngine/VazAZUrorav.h"
 
 #include <gtest/gtest.h>
@@ -73,7 +74,7 @@ TEST(ReformatOptions, ParsesAndRefuses)
     EXPECT_EQ(options->depth, 40);
     EXPECT_EQ(options->width.value(), 300);
     EXPECT_EQ(options->height.value(), 200);
-    EXPECT_EQ(options->ordering, SeriesLoader::Ordering::SlicePosition);
+    EXPECT_EQ(options->ordering, vantor::SliceOrdering::ImagePosition);
     EXPECT_FALSE(options->plane.has_value());
 
     options = ReformatOptions::parse({"--oblique", "s", "o", "--rotate", "0,1,0,30", "--plane", "-4"}, error);
@@ -93,42 +94,6 @@ TEST(ReformatOptions, ParsesAndRefuses)
         EXPECT_FALSE(ReformatOptions::parse(bad, error)) << bad.back();
         EXPECT_FALSE(error.empty());
     }
-}
-
-TEST(SeriesLoader, LoadsTheRealSeriesInInstanceOrder)
-{
-    if (!fs::is_directory(daikonVolume()))
-        GTEST_SKIP() << "real DICOM files not found in " << daikonVolume();
-    VazAZUrorav engine;
-    const SeriesLoader::Result result =
-        SeriesLoader::load(daikonVolume().string(), SeriesLoader::Ordering::ImageNumber, engine);
-    ASSERT_TRUE(result.loaded) << result.error;
-    EXPECT_TRUE(result.skipped.empty());
-    EXPECT_EQ(result.columns, 256);
-    EXPECT_EQ(result.rows, 256);
-    EXPECT_EQ(result.filesHandedOver, 20);
-    EXPECT_EQ(engine.Zdims(), 20);
-    EXPECT_NEAR(result.spacingX, 0.859375, 1e-6);
-    EXPECT_GT(result.spacingZ, 0.0);
-    EXPECT_FLOAT_EQ(engine.Zspacing(), static_cast<float>(-result.spacingZ));
-    for (int z = 0; z < 20; ++z)
-        EXPECT_EQ(engine.GetImageNumber(z), z + 1);
-}
-
-TEST(SeriesLoader, ClearErrorsForFoldersWithoutSlices)
-{
-    VazAZUrorav engine;
-    EXPECT_FALSE(SeriesLoader::load("/nonexistent/folder", SeriesLoader::Ordering::None, engine).loaded);
-    const fs::path empty = scratchFolder("empty");
-    SeriesLoader::Result result = SeriesLoader::load(empty.string(), SeriesLoader::Ordering::None, engine);
-    EXPECT_FALSE(result.loaded);
-    EXPECT_FALSE(result.error.empty());
-    const fs::path junk = scratchFolder("junk");
-    std::ofstream(junk / "notes.txt") << "not an image";
-    std::ofstream(junk / "DICOMDIR") << "ignored";
-    result = SeriesLoader::load(junk.string(), SeriesLoader::Ordering::None, engine);
-    EXPECT_FALSE(result.loaded);
-    EXPECT_EQ(SeriesLoader::seriesFiles(junk.string()).size(), 1u);
 }
 
 TEST(PgmWriter, WritesBigEndianSamplesAndNeverHalfAFile)
@@ -161,8 +126,13 @@ TEST(VantorReformatProgram, LocaliserAndObliqueViewsOfTheRealSeries)
     ASSERT_EQ(samples.size(), 256u * 256u);
 
     // The same call on a volume loaded in-process gives the same image.
+    ZQDICOM dicom;
     VazAZUrorav engine;
-    ASSERT_TRUE(SeriesLoader::load(daikonVolume().string(), SeriesLoader::Ordering::ImageNumber, engine).loaded);
+    vantor::LoadedSeries series;
+    std::string error;
+    ASSERT_TRUE(vantor::loadSeries(daikonVolume().string(), vantor::SliceOrdering::ImageNumber, dicom, engine, series,
+                                   error))
+        << error;
     std::int16_t* expected = nullptr;
     ASSERT_TRUE(engine.CreateImageOrthoMinIP(&expected, 2, 256, 256, 1, 128, 40));
     for (std::size_t i = 0; i < samples.size(); ++i)

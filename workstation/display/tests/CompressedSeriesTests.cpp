@@ -12,7 +12,7 @@
 
 #include "ReformatOptions.h"
 #include "ReformatRunner.h"
-#include "SeriesLoader.h"
+#include "SeriesLoading.h"
 
 #include <QLineEdit>
 #include <QSettings>
@@ -77,12 +77,15 @@ LoadedSeries load(const std::string& folder)
                              engine.PtrData() + static_cast<std::size_t>(engine.Xdims()) * engine.Ydims() *
                                                     engine.Zdims());
 
+    ZQDICOM reformatDicom;
     VazAZUrorav reformatEngine;
-    const SeriesLoader::Result result = SeriesLoader::load(folder, SeriesLoader::Ordering::ImageNumber, reformatEngine);
-    loaded.reformatSkipped = result.skipped;
+    vantor::LoadedSeries reformatSeries;
     std::string error;
+    const bool reformatLoaded = vantor::loadSeries(folder, vantor::SliceOrdering::ImageNumber, reformatDicom,
+                                                   reformatEngine, reformatSeries, error);
+    loaded.reformatSkipped = reformatSeries.messages;
     auto options = ReformatOptions::parse({folder, "unused.pgm", "--mode", "minip", "--axis", "1", "--depth", "8"}, error);
-    if (result.loaded && options) {
+    if (reformatLoaded && options) {
         const ReformatRunner::Image image = ReformatRunner::run(*options, reformatEngine);
         if (image.samples != nullptr)
             loaded.reformatted.assign(image.samples,

@@ -5,7 +5,6 @@
 
 #include <VantorSyntheticCT/DataSetWriter.h>
 
-#include <QApplication>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -72,8 +71,11 @@ TEST(ImportWindow, CancelInTheProgressDialogStopsAfterTheFileAtHand)
         auto* dialog = parent.findChild<QProgressDialog*>(QStringLiteral("importProgress"));
         if (!writing || dialog == nullptr || pressed)
             return;
-        QApplication::processEvents(); // let the dialog take the latest step
+        // The dialog takes the worker's latest step when that event reaches
+        // it: press once it shows the file at hand (the writer waits 10 s).
         labelWhileWriting = dialog->labelText();
+        if (labelWhileWriting != QStringLiteral("Copying image 1 of 5..."))
+            return;
         EXPECT_TRUE(dialog->isVisible());
         QPushButton* cancel = dialog->findChild<QPushButton*>();
         ASSERT_NE(cancel, nullptr);

@@ -338,9 +338,11 @@ bool decodeEncapsulatedPixels(const ImageDescription& image, const std::uint8_t*
                                            static_cast<unsigned short>(image.pixelRepresentation != 0)));
     const gdcm::PhotometricInterpretation::PIType photometric =
         gdcm::PhotometricInterpretation::GetPIType(image.photometricInterpretation.c_str());
-    codec.SetPhotometricInterpretation(photometric == gdcm::PhotometricInterpretation::UNKNOWN
-                                           ? gdcm::PhotometricInterpretation::MONOCHROME2
-                                           : photometric);
+    // A missing or unrecognised term is read as grey: GDCM's JPEG 2000 codec
+    // aborts on a term it does not know.
+    const bool known = photometric != gdcm::PhotometricInterpretation::UNKNOWN
+        && photometric != gdcm::PhotometricInterpretation::PI_END;
+    codec.SetPhotometricInterpretation(known ? photometric : gdcm::PhotometricInterpretation::MONOCHROME2);
     if (image.samplesPerPixel == 3)
         codec.SetPlanarConfiguration(image.planarConfiguration != 0 ? 1 : 0);
     codec.SetTransferSyntax(gdcm::TransferSyntax::GetTSType(image.transferSyntax.c_str()));

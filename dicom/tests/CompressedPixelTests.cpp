@@ -251,4 +251,21 @@ TEST_F(CompressedRealFiles, BrokenStreamsGiveACauseAndNoPixels)
     }
 }
 
+TEST_F(CompressedRealFiles, UnrecognisedPhotometricTermIsReadAsGrey)
+{
+    // GDCM's JPEG 2000 codec aborts the process on a term it does not know.
+    const fs::path original = pydicom("MR_small_jp2klossless.dcm");
+    std::vector<std::uint8_t> bytes = readBytes(original);
+    const std::size_t term = find(bytes, "MONOCHROME2");
+    ASSERT_NE(term, std::string::npos);
+    bytes[term + 10] = 'X';
+    const fs::path file = folder_.file("unknown-photometric.dcm");
+    writeBytes(file, bytes);
+    ZQDICOM control;
+    std::string problem;
+    const std::vector<std::uint8_t> grey = nativePixels(control, original, problem);
+    ASSERT_FALSE(grey.empty()) << problem;
+    EXPECT_EQ(nativePixels(control, file, problem), grey) << problem;
+}
+
 } // namespace

@@ -272,25 +272,28 @@ bool isEncapsulatedSyntax(const std::string& transferSyntax)
            transferSyntax != "1.2.840.10008.1.2.2" && transferSyntax != "1.2.840.10008.1.2.1.99";
 }
 
-bool decodeEncapsulatedPixels(const ImageDescription& image, const std::uint8_t* items, std::size_t size,
-                              std::uint8_t* output, std::size_t capacity, std::string& problem)
+std::string encapsulatedImageProblem(const ImageDescription& image)
 {
-    if (!isSupported(image.transferSyntax)) {
-        problem = "unsupported transfer syntax " + image.transferSyntax;
-        return false;
-    }
+    if (!isSupported(image.transferSyntax))
+        return "unsupported transfer syntax " + image.transferSyntax;
     if (image.rows <= 0 || image.columns <= 0 || image.frames <= 0 ||
         (image.samplesPerPixel != 1 && image.samplesPerPixel != 3) ||
         (image.bitsAllocated != 8 && image.bitsAllocated != 16) || image.bitsStored < 1 ||
-        image.bitsStored > image.bitsAllocated) {
-        problem = "the image description does not fit compressed pixel data";
+        image.bitsStored > image.bitsAllocated)
+        return "the image description does not fit compressed pixel data";
+    // Divided, not multiplied: a frame count from the file cannot overflow it.
+    if (image.frameBytes() > kLargestImage / static_cast<std::size_t>(image.frames))
+        return "the image is too large";
+    return {};
+}
+
+bool decodeEncapsulatedPixels(const ImageDescription& image, const std::uint8_t* items, std::size_t size,
+                              std::uint8_t* output, std::size_t capacity, std::string& problem)
+{
+    problem = encapsulatedImageProblem(image);
+    if (!problem.empty())
         return false;
-    }
     const std::size_t frameBytes = image.frameBytes();
-    if (frameBytes * static_cast<std::size_t>(image.frames) > kLargestImage) {
-        problem = "the image is too large";
-        return false;
-    }
     std::vector<std::uint32_t> offsets;
     std::vector<Fragment> fragments;
     if (!splitItems(items, size, offsets, fragments, problem))

@@ -23,6 +23,13 @@ struct ImageDescription {
     std::size_t frameBytes() const;
 };
 
+// Why an image of this description cannot be decoded from encapsulated pixel
+// data (a syntax no codec here reads, a description compressed data cannot
+// have, more than the largest image decoded here), or empty when it can.
+// Checked before any memory is set aside for the decoded pixels, whose size
+// the file states but does not show.
+std::string encapsulatedImageProblem(const ImageDescription& image);
+
 // Decodes encapsulated pixel data (the items that follow the pixel data
 // element's header) with GDCM's codecs: JPEG baseline, extended and lossless,
 // JPEG-LS, JPEG 2000 and RLE. Writes `frames` frames, as many as `capacity`

@@ -133,6 +133,9 @@ bool NativePixelSource::checkEncapsulated(const DicomFileReader& reader, const I
         problem = "no image size";
         return false;
     }
+    problem = encapsulatedImageProblem(image);
+    if (!problem.empty())
+        return false;
     itemsOffset_ = headerOffset + value.offset;
     total = image.frameBytes() * static_cast<std::size_t>(image.frames);
     return true;

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -249,6 +250,29 @@ TEST_F(CompressedRealFiles, BrokenStreamsGiveACauseAndNoPixels)
         std::size_t frameBytes = 0;
         EXPECT_FALSE(control.loadFirstFrameInto(file.string(), frame.data(), frame.size(), frameBytes, problem));
     }
+}
+
+TEST_F(CompressedRealFiles, StatedSizeBeyondTheLargestImageIsRefusedBeforeMemoryIsTaken)
+{
+    // 32768 x 32768 16-bit pixels (2 GiB) stated over a 64 x 64 code stream.
+    std::vector<std::uint8_t> bytes = readBytes(pydicom("MR_small_jpeg_ls_lossless.dcm"));
+    for (const char* element : {"\x28\x00\x10\x00US\x02\x00", "\x28\x00\x11\x00US\x02\x00"}) {
+        const std::size_t at = find(bytes, std::string(element, 8));
+        ASSERT_NE(at, std::string::npos);
+        bytes[at + 8] = 0x00;
+        bytes[at + 9] = 0x80;
+    }
+    const fs::path file = folder_.file("too-large.dcm");
+    writeBytes(file, bytes);
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    ZQDICOM control;
+    std::string problem;
+    EXPECT_TRUE(nativePixels(control, file, problem).empty());
+    EXPECT_NE(problem.find("too large"), std::string::npos) << problem;
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "kilobytes taken for an image that is refused";
 }
 
 TEST_F(CompressedRealFiles, UnrecognisedPhotometricTermIsReadAsGrey)

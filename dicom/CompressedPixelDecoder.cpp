@@ -39,6 +39,11 @@ bool isJpegSyntax(const std::string& syntax)
            syntax == "1.2.840.10008.1.2.4.57" || syntax == "1.2.840.10008.1.2.4.70";
 }
 
+bool isJpeg2000Syntax(const std::string& syntax)
+{
+    return syntax == "1.2.840.10008.1.2.4.90" || syntax == "1.2.840.10008.1.2.4.91";
+}
+
 bool isSupported(const std::string& syntax)
 {
     static const char* const kSupported[] = {
@@ -243,6 +248,24 @@ bool decodeRleFrame(const ImageDescription& image, const std::vector<std::uint8_
     return true;
 }
 
+// GDCM's JPEG 2000 codec aborts the process when a code stream holds another
+// number of components than the file's samples per pixel, so each code
+// stream's component count (Csiz of the SIZ segment that follows SOC) is read
+// first. The marker pair cannot occur inside coded data.
+bool jpeg2000ComponentsMatch(const std::vector<Fragment>& fragments, int samplesPerPixel)
+{
+    for (const Fragment& fragment : fragments) {
+        const std::uint8_t* bytes = fragment.bytes;
+        for (std::size_t i = 0; i + 42 <= fragment.length; ++i) {
+            if (bytes[i] != 0xFF || bytes[i + 1] != 0x4F || bytes[i + 2] != 0xFF || bytes[i + 3] != 0x51)
+                continue;
+            if ((bytes[i + 40] << 8 | bytes[i + 41]) != samplesPerPixel)
+                return false;
+        }
+    }
+    return true;
+}
+
 void quietCodecs()
 {
     // The library reports nothing of its own; causes travel back as results.
@@ -339,13 +362,22 @@ bool decodeEncapsulatedPixels(const ImageDescription& image, const std::uint8_t*
                                            static_cast<unsigned short>(image.bitsStored),
                                            static_cast<unsigned short>(std::clamp(image.highBit, 0, 15)),
                                            static_cast<unsigned short>(image.pixelRepresentation != 0)));
-    const gdcm::PhotometricInterpretation::PIType photometric =
+    // A missing or unrecognised term is read as grey (or as RGB for three
+    // samples): GDCM's JPEG 2000 codec aborts on a term it does not know, and
+    // on one whose samples per pixel differ from the file's.
+    gdcm::PhotometricInterpretation::PIType photometric =
         gdcm::PhotometricInterpretation::GetPIType(image.photometricInterpretation.c_str());
-    // A missing or unrecognised term is read as grey: GDCM's JPEG 2000 codec
-    // aborts on a term it does not know.
-    const bool known = photometric != gdcm::PhotometricInterpretation::UNKNOWN
-        && photometric != gdcm::PhotometricInterpretation::PI_END;
-    codec.SetPhotometricInterpretation(known ? photometric : gdcm::PhotometricInterpretation::MONOCHROME2);
+    if (photometric == gdcm::PhotometricInterpretation::UNKNOWN
+        || photometric == gdcm::PhotometricInterpretation::PI_END)
+        photometric = image.samplesPerPixel == 3 ? gdcm::PhotometricInterpretation::RGB
+                                                 : gdcm::PhotometricInterpretation::MONOCHROME2;
+    if (isJpeg2000Syntax(image.transferSyntax)
+        && (gdcm::PhotometricInterpretation(photometric).GetSamplesPerPixel() != image.samplesPerPixel
+            || !jpeg2000ComponentsMatch(fragments, image.samplesPerPixel))) {
+        problem = "the image description does not fit compressed pixel data";
+        return false;
+    }
+    codec.SetPhotometricInterpretation(photometric);
     if (image.samplesPerPixel == 3)
         codec.SetPlanarConfiguration(image.planarConfiguration != 0 ? 1 : 0);
     codec.SetTransferSyntax(gdcm::TransferSyntax::GetTSType(image.transferSyntax.c_str()));

@@ -231,6 +231,15 @@ TEST_F(CompressedRealFiles, BrokenStreamsGiveACauseAndNoPixels)
     ASSERT_NE(count, std::string::npos);
     threeFrames[count + 8] = '3';
     cases.push_back({"frame count", threeFrames, "frame count"});
+    // A JPEG 2000 code stream of one component in a file that states three.
+    std::vector<std::uint8_t> components = readBytes(pydicom("MR_small_jp2klossless.dcm"));
+    const std::size_t samples = find(components, std::string("\x28\x00\x02\x00US\x02\x00", 8));
+    const std::size_t term = find(components, "MONOCHROME2 ");
+    ASSERT_NE(samples, std::string::npos);
+    ASSERT_NE(term, std::string::npos);
+    components[samples + 8] = 3;
+    std::memcpy(components.data() + term, "YBR_FULL_422", 12);
+    cases.push_back({"components", components, "does not fit"});
     // Items that are not items.
     std::vector<std::uint8_t> noItems = original;
     noItems[pixelData + 12] = 0x12;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -217,7 +218,13 @@ TEST_F(TagListTest, WindowCaptionFontLayoutAndClose)
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Tag List"));
     EXPECT_EQ(window.btnClose()->text(), QStringLiteral("Close"));
     EXPECT_EQ(window.List1()->font().family(), QStringLiteral("Terminal"));
-    EXPECT_TRUE(QFontInfo(window.List1()->font()).fixedPitch());
+    // The columns of the element lines line up: every character as wide as
+    // any other (a monospace font that the font database calls "dual"
+    // spacing, as Noto Sans Mono is, counts too).
+    const QFontMetrics metrics(window.List1()->font());
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('W')))
+        << QFontInfo(window.List1()->font()).family().toStdString();
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('.')), metrics.horizontalAdvance(QLatin1Char('0')));
 
     window.resize(600, 400);
     window.show();

@@ -1,6 +1,7 @@
 #include "CompressedPixelDecoder.h"
 
 #include "ByteOrder.h"
+#include "Jpeg2000Decoder.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmjpeg/djcparam.h>
@@ -248,24 +249,6 @@ bool decodeRleFrame(const ImageDescription& image, const std::vector<std::uint8_
     return true;
 }
 
-// GDCM's JPEG 2000 codec aborts the process when a code stream holds another
-// number of components than the file's samples per pixel, so each code
-// stream's component count (Csiz of the SIZ segment that follows SOC) is read
-// first. The marker pair cannot occur inside coded data.
-bool jpeg2000ComponentsMatch(const std::vector<Fragment>& fragments, int samplesPerPixel)
-{
-    for (const Fragment& fragment : fragments) {
-        const std::uint8_t* bytes = fragment.bytes;
-        for (std::size_t i = 0; i + 42 <= fragment.length; ++i) {
-            if (bytes[i] != 0xFF || bytes[i + 1] != 0x4F || bytes[i + 2] != 0xFF || bytes[i + 3] != 0x51)
-                continue;
-            if ((bytes[i + 40] << 8 | bytes[i + 41]) != samplesPerPixel)
-                return false;
-        }
-    }
-    return true;
-}
-
 void quietCodecs()
 {
     // The library reports nothing of its own; causes travel back as results.
@@ -328,7 +311,8 @@ bool decodeEncapsulatedPixels(const ImageDescription& image, const std::uint8_t*
     }
     quietCodecs();
     const bool jpeg = isJpegSyntax(image.transferSyntax);
-    if (jpeg || image.transferSyntax == "1.2.840.10008.1.2.5") {
+    const bool jpeg2000 = isJpeg2000Syntax(image.transferSyntax);
+    if (jpeg || jpeg2000 || image.transferSyntax == "1.2.840.10008.1.2.5") {
         std::vector<std::vector<Fragment>> grouped;
         if (!groupFrames(offsets, fragments, frames, grouped)) {
             problem = "the frame count does not match the compressed pixel data";
@@ -341,8 +325,9 @@ bool decodeEncapsulatedPixels(const ImageDescription& image, const std::uint8_t*
             if (!whole)
                 frame.assign(frameBytes, 0);
             std::uint8_t* target = whole ? output + f * frameBytes : frame.data();
-            const bool decoded = jpeg ? decodeJpegFrame(image, joined(grouped[f]), target, frameBytes, problem)
-                                      : decodeRleFrame(image, joined(grouped[f]), target, problem);
+            const bool decoded = jpeg       ? decodeJpegFrame(image, joined(grouped[f]), target, frameBytes, problem)
+                                 : jpeg2000 ? decodeJpeg2000Frame(image, joined(grouped[f]), target, frameBytes, problem)
+                                            : decodeRleFrame(image, joined(grouped[f]), target, problem);
             if (!decoded)
                 return false;
             if (!whole)
@@ -363,20 +348,13 @@ bool decodeEncapsulatedPixels(const ImageDescription& image, const std::uint8_t*
                                            static_cast<unsigned short>(std::clamp(image.highBit, 0, 15)),
                                            static_cast<unsigned short>(image.pixelRepresentation != 0)));
     // A missing or unrecognised term is read as grey (or as RGB for three
-    // samples): GDCM's JPEG 2000 codec aborts on a term it does not know, and
-    // on one whose samples per pixel differ from the file's.
+    // samples): GDCM's codecs can abort on a term they do not know.
     gdcm::PhotometricInterpretation::PIType photometric =
         gdcm::PhotometricInterpretation::GetPIType(image.photometricInterpretation.c_str());
     if (photometric == gdcm::PhotometricInterpretation::UNKNOWN
         || photometric == gdcm::PhotometricInterpretation::PI_END)
         photometric = image.samplesPerPixel == 3 ? gdcm::PhotometricInterpretation::RGB
                                                  : gdcm::PhotometricInterpretation::MONOCHROME2;
-    if (isJpeg2000Syntax(image.transferSyntax)
-        && (gdcm::PhotometricInterpretation(photometric).GetSamplesPerPixel() != image.samplesPerPixel
-            || !jpeg2000ComponentsMatch(fragments, image.samplesPerPixel))) {
-        problem = "the image description does not fit compressed pixel data";
-        return false;
-    }
     codec.SetPhotometricInterpretation(photometric);
     if (image.samplesPerPixel == 3)
         codec.SetPlanarConfiguration(image.planarConfiguration != 0 ? 1 : 0);

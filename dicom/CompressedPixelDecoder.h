@@ -31,8 +31,8 @@ struct ImageDescription {
 std::string encapsulatedImageProblem(const ImageDescription& image);
 
 // Decodes encapsulated pixel data (the items that follow the pixel data
-// element's header) with GDCM's codecs: JPEG baseline, extended and lossless,
-// JPEG-LS, JPEG 2000 and RLE. Writes `frames` frames, as many as `capacity`
+// element's header): JPEG baseline, extended and lossless (DCMTK's IJG
+// decoders), JPEG-LS (GDCM's codec), JPEG 2000 (OpenJPEG) and RLE. Writes `frames` frames, as many as `capacity`
 // bytes hold from the first one on, in the form an uncompressed file holds
 // them (Bits Allocated per sample, little-endian, samples interleaved unless
 // the file's planar configuration says otherwise). Thread-safe: each call

@@ -64,8 +64,11 @@ for fuzzer in "${fuzzers[@]}"; do
   [ -f "$dictionary" ] || dictionary="$top/fuzz/dictionaries/$name.dict"
   options=()
   [ -f "$dictionary" ] && options+=("-dict=$dictionary")
+  # Inputs that once failed start every run.
+  regressions=()
+  [ -d "$top/fuzz/regressions/$name" ] && regressions+=("$top/fuzz/regressions/$name")
   if ! "$fuzzer" "${options[@]}" -max_total_time="$per_target" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-       -malloc_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" "$seeds" \
+       -malloc_limit_mb=1024 -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" "$seeds" "${regressions[@]}" \
        >"$work/$name.log" 2>&1; then
     status=1
     echo "== fuzz: $name FAILED"

@@ -12,6 +12,7 @@ packages=(
   python3-pydicom python3-numpy python3-openpyxl
   python3-dev pybind11-dev python3-pybind11 python3-pytest python3-nibabel python3-vtk9
   dcmtk libdcmtk-dev libgdcm-tools libgdcm-dev  # libgdcm: the codecs ZVDICOM links; the rest test peers
+  libopenjp2-7-dev  # OpenJPEG: JPEG 2000 decoding
   libvtk9-dev
   zlib1g-dev unzip
   dpkg-dev fakeroot file lintian desktop-file-utils appstream x11-utils

@@ -261,6 +261,23 @@ TEST_F(CompressedRealFiles, BrokenStreamsGiveACauseAndNoPixels)
     }
 }
 
+TEST(CompressedFuzzFindings, EachInputThatOnceFailedTheLoaderDecodesOrGivesACause)
+{
+    // Crashes and memory exhaustion found by the loader's fuzz target; the
+    // sanitizer build shows any memory error they would cause.
+    const fs::path folder = fs::path(VANTOR_SOURCE_DIR) / "fuzz" / "regressions" / "zvdicom_loader_fuzzer";
+    int inputs = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        ++inputs;
+        ZQDICOM control;
+        std::string problem;
+        const bool decoded = !nativePixels(control, entry.path(), problem).empty();
+        EXPECT_NE(decoded, !problem.empty()) << problem;
+    }
+    EXPECT_GE(inputs, 4);
+}
+
 TEST_F(CompressedRealFiles, StatedSizeBeyondTheLargestImageIsRefusedBeforeMemoryIsTaken)
 {
     // 32768 x 32768 16-bit pixels (2 GiB) stated over a 64 x 64 code stream.
